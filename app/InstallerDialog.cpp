@@ -1,0 +1,220 @@
+// The main installer window: folder, licence, copying, and the outcome of packing.
+#include "app/InstallerDialog.h"
+
+#include <algorithm>
+
+#include "app/AboutDialog.h"
+#include "config/FileCopier.h"
+#include "framework/Application.h"
+#include "framework/MessageBoxes.h"
+#include "pack/Messages.h"
+#include "res/resource.h"
+
+namespace {
+constexpr const char* kNoticeCaption = "KSInstaller";
+}
+
+const MessageEntry<InstallerDialog> InstallerDialog::kMessageMap[] = {
+    {WM_SYSCOMMAND, &InstallerDialog::OnSysCommand},
+    {WM_PAINT, &InstallerDialog::OnPaint},
+    {WM_QUERYDRAGICON, &InstallerDialog::OnQueryDragIcon},
+    {BN_CLICKED, IDC_CHANGE_PATH, &InstallerDialog::OnChangePath},
+    {BN_CLICKED, IDC_INSTALL, &InstallerDialog::OnInstallNewGui},
+    {BN_CLICKED, IDC_RESET_DEFAULT, &InstallerDialog::OnResetDefault},
+    {WM_DESTROY, &InstallerDialog::OnDestroy},
+    {kMsgIgnored, &InstallerDialog::OnIgnored},
+    {kMsgShowAppText, &InstallerDialog::OnShowAppText},
+    {kMsgDone, &InstallerDialog::OnDone},
+    {kMsgShowText, &InstallerDialog::OnShowText},
+    {kMsgPackBegins, &InstallerDialog::OnPackBegins},
+    {kMsgPackDone, &InstallerDialog::OnPackDone},
+};
+
+InstallerDialog::InstallerDialog(HWND parent) : Dialog(IDD_KSINSTALLER_DIALOG, parent) {
+    m_hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_settings = std::make_unique<InstallSettings>();
+    m_settings->m_owner = this;
+}
+
+InstallerDialog::~InstallerDialog() = default;
+
+bool InstallerDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    return DispatchMessageMap(*this, kMessageMap, message, wParam, lParam, result);
+}
+
+void InstallerDialog::DoDataExchange(DataExchange& dx) {
+    dx.Control(IDC_PICTURE, m_pictureFrame);
+    dx.Control(IDC_CHANGE_PATH, m_changePathButton);
+    dx.Control(IDOK, m_exitButton);
+    dx.Control(IDC_RESET_DEFAULT, m_resetDefaultButton);
+    dx.Control(IDC_INSTALL, m_installButton);
+    dx.Text(IDC_GAME_PATH, m_gamePath);
+}
+
+BOOL InstallerDialog::OnInitDialog() {
+    Dialog::OnInitDialog();
+
+    if (HMENU systemMenu = GetSystemMenu(Handle(), FALSE)) {
+        char about[256];
+        int length = LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, about, sizeof about);
+        if (length > 0) {
+            AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+        }
+    }
+    SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+
+    m_installButton.SetText(m_settings->GetIniString("install_button_text", "Install New GUI", -1));
+    SetWindowTextA(Handle(), m_settings->GetIniString("dialog_title", "Carrowind Expansion Pak", -1).c_str());
+
+    std::string licence = m_settings->GetIniString("eula_text", "", -1);
+    if (!licence.empty() && ShowMessageBox(Handle(), licence, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+        PostMessageA(Handle(), WM_CLOSE, 0, 0);
+
+    ResetToDefaultFolder();
+    ValidateGameFolder();
+    return TRUE;
+}
+
+bool InstallerDialog::ValidateGameFolder() {
+    bool valid = !m_gamePath.empty() && GetFileAttributesA(m_gamePath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    if (!valid) {
+        m_gamePath.clear();
+        RefreshFolderBox();
+    }
+    m_installButton.Enable(valid);
+    return valid;
+}
+
+void InstallerDialog::ResetToDefaultFolder() {
+    m_gamePath = m_settings->DetectGameFolder();
+    RefreshFolderBox();
+    m_folderDiffersFromDefault = false;
+    m_resetDefaultButton.Enable(false);
+}
+
+void InstallerDialog::EnableControls(bool enable) {
+    m_installStarted = true;
+    m_installButton.Enable(enable);
+    m_resetDefaultButton.Enable(enable && m_folderDiffersFromDefault);
+    if (enable)
+        m_exitButton.Enable(true);
+    m_changePathButton.Enable(enable);
+}
+
+LRESULT InstallerDialog::OnSysCommand(WPARAM id, LPARAM) {
+    if ((id & 0xFFF0) == IDM_ABOUTBOX) {
+        AboutDialog about(nullptr);
+        about.DoModal();
+    } else {
+        LetDefaultHandle();
+    }
+    return 0;
+}
+
+void InstallerDialog::OnPaint() {
+    if (!IsIconic(Handle())) {
+        LetDefaultHandle();
+        return;
+    }
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(Handle(), &paint);
+    SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    int iconWidth = GetSystemMetrics(SM_CXICON);
+    int iconHeight = GetSystemMetrics(SM_CYICON);
+    RECT client;
+    GetClientRect(Handle(), &client);
+    int x = (client.right - client.left - iconWidth + 1) / 2;
+    int y = (client.bottom - client.top - iconHeight + 1) / 2;
+    DrawIcon(dc, x, y, m_hIcon);
+    EndPaint(Handle(), &paint);
+}
+
+LRESULT InstallerDialog::OnQueryDragIcon(WPARAM, LPARAM) {
+    return reinterpret_cast<LRESULT>(m_hIcon);
+}
+
+void InstallerDialog::OnChangePath() {
+    // The browse dialog comes with the folder chooser.
+}
+
+void InstallerDialog::OnResetDefault() {
+    ResetToDefaultFolder();
+    // The detected folder may be missing; the install button must follow it, as at start-up.
+    ValidateGameFolder();
+}
+
+void InstallerDialog::OnInstallNewGui() {
+    if (m_installStarted)
+        return;
+    // Never copy into an empty or vanished folder, whatever state the buttons are in.
+    if (m_gamePath.empty() || GetFileAttributesA(m_gamePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        ShowNotice("Choose an existing game folder before installing.", true);
+        ValidateGameFolder();
+        return;
+    }
+    m_settings->m_gameFolder = m_gamePath;
+    FileCopier(*m_settings).CopyListedFiles(m_gamePath);
+    m_settings->RunPackJob(true);
+}
+
+void InstallerDialog::OnDestroy() {
+    for (const std::string& path : m_filesToDelete)
+        DeleteFileA(path.c_str());
+    m_settings.reset();
+}
+
+int InstallerDialog::ShowNotice(std::string text, bool plain) {
+    WPARAM address = m_pendingTexts.Add(std::move(text));
+    return static_cast<int>(OnShowText(address, plain ? 1 : 0));
+}
+
+void InstallerDialog::PostNotice(std::string text, bool plain) {
+    WPARAM address = m_pendingTexts.Add(std::move(text));
+    if (!PostMessageA(Handle(), kMsgShowText, address, plain ? 1 : 0))
+        m_pendingTexts.Take(address);
+}
+
+void InstallerDialog::ShowAppText(const char* text) {
+    m_lentTexts.push_back(text);
+    SendMessageA(Handle(), kMsgShowAppText, 0, reinterpret_cast<LPARAM>(text));
+    m_lentTexts.erase(std::find(m_lentTexts.begin(), m_lentTexts.end(), text));
+}
+
+LRESULT InstallerDialog::OnIgnored(WPARAM, LPARAM) {
+    return 0;
+}
+
+LRESULT InstallerDialog::OnShowAppText(WPARAM, LPARAM text) {
+    // An address from another process, or any we did not lend, would be read as garbage.
+    auto lent = reinterpret_cast<const char*>(text);
+    if (std::find(m_lentTexts.begin(), m_lentTexts.end(), lent) != m_lentTexts.end())
+        AppMessageBox(lent, MB_OK);
+    return 0;
+}
+
+LRESULT InstallerDialog::OnDone(WPARAM, LPARAM) {
+    EnableControls(true);
+    m_installButton.SetText("Done");
+    m_installStarted = true;
+    ShowMessageBox(Handle(), "Install done.", MB_OK);
+    return 0;
+}
+
+LRESULT InstallerDialog::OnShowText(WPARAM text, LPARAM plain) {
+    // Only texts handed over through ShowNotice or PostNotice are ours to show and free.
+    std::unique_ptr<std::string> owned = m_pendingTexts.Take(text);
+    if (!owned)
+        return 0;
+    return ShowMessageBox(Handle(), *owned, plain ? MB_OK : MB_OKCANCEL | MB_ICONQUESTION, kNoticeCaption);
+}
+
+LRESULT InstallerDialog::OnPackBegins(WPARAM, LPARAM) {
+    EnableControls(false);
+    return 0;
+}
+
+LRESULT InstallerDialog::OnPackDone(WPARAM, LPARAM) {
+    return OnDone(0, 0);
+}

@@ -1,0 +1,76 @@
+// The main installer window: folder, licence, copying, and the outcome of packing.
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/PendingTexts.h"
+#include "config/InstallSettings.h"
+#include "config/SettingsOwner.h"
+#include "framework/Button.h"
+#include "framework/Dialog.h"
+#include "framework/Handles.h"
+#include "framework/StaticControl.h"
+
+class InstallerDialog : public Dialog, public SettingsOwner {
+public:
+    explicit InstallerDialog(HWND parent);
+    ~InstallerDialog() override;
+
+    // Shows a text through the 1725 handling, which accepts only texts lent this way.
+    void ShowAppText(const char* text);
+
+    // SettingsOwner: notices go through the 2059 handling.
+    int ShowNotice(std::string text, bool plain) override;
+    void PostNotice(std::string text, bool plain) override;
+    HWND WindowHandle() const override { return Handle(); }
+    void AddFileToDelete(const std::string& path) override { m_filesToDelete.push_back(path); }
+
+protected:
+    BOOL OnInitDialog() override;
+    void DoDataExchange(DataExchange& dx) override;
+    bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
+
+private:
+    static const MessageEntry<InstallerDialog> kMessageMap[];
+
+    bool ValidateGameFolder();
+    void ResetToDefaultFolder();
+    void EnableControls(bool enable);
+    void RefreshFolderBox() { UpdateData(false); }
+
+    LRESULT OnSysCommand(WPARAM id, LPARAM lParam);
+    void OnPaint();
+    LRESULT OnQueryDragIcon(WPARAM, LPARAM);
+    void OnChangePath();
+    void OnInstallNewGui();
+    void OnResetDefault();
+    void OnDestroy();
+    LRESULT OnIgnored(WPARAM, LPARAM);
+    LRESULT OnShowAppText(WPARAM, LPARAM text);
+    LRESULT OnDone(WPARAM, LPARAM);
+    LRESULT OnShowText(WPARAM text, LPARAM plain);
+    LRESULT OnPackBegins(WPARAM, LPARAM);
+    LRESULT OnPackDone(WPARAM okCount, LPARAM sourceCount);
+
+    StaticControl m_pictureFrame;
+    Button m_changePathButton;
+    Button m_exitButton;
+    Button m_resetDefaultButton;
+    Button m_installButton;
+    std::string m_gamePath;
+    HICON m_hIcon = nullptr;
+    bool m_folderDiffersFromDefault = false;
+    // Written by the pack run's reports and read by the install button; only goes to true.
+    std::atomic<bool> m_installStarted{false};
+    UniqueGdiObject m_picture;
+    LONG m_pictureWidth = 0;
+    LONG m_pictureHeight = 0;
+    std::unique_ptr<InstallSettings> m_settings;
+    std::vector<std::string> m_filesToDelete;
+
+    PendingTexts m_pendingTexts;
+    std::vector<const char*> m_lentTexts;
+};

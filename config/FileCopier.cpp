@@ -1,0 +1,38 @@
+// Copies the files that install.ini lists from the program folder into the game folder.
+#include "config/FileCopier.h"
+
+#include <windows.h>
+
+#include "config/InstallSettings.h"
+#include "config/RelativeName.h"
+#include "config/SettingsOwner.h"
+#include "framework/TextFormat.h"
+
+int FileCopier::CopyListedFiles(const std::string& gameFolder) {
+    const std::string programDir = m_settings.GetProgramDir();
+    int copied = 0;
+    for (int index = 1; index <= kMaxFiles; ++index) {
+        std::string name = m_settings.GetIniString("copy_file_", "", index);
+        if (name.empty())
+            break;
+        if (!RelativeName::IsSafe(name)) {
+            m_settings.m_owner->ShowNotice(
+                FormatText("The file name %s in install.ini is not allowed: it must name a file inside the "
+                           "add-on folder. It was not copied.",
+                           name.c_str()),
+                true);
+            continue;
+        }
+        std::string source = programDir + "\\" + name;
+        std::string destination = gameFolder + "\\" + name;
+        if (!m_settings.FileExists(source))
+            continue;
+        if (CopyFileA(source.c_str(), destination.c_str(), FALSE)) {
+            ++copied;
+            continue;
+        }
+        m_settings.m_owner->ShowNotice(
+            FormatText("Failed to copy file %s to %s", source.c_str(), destination.c_str()), true);
+    }
+    return copied;
+}

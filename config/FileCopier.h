@@ -1,0 +1,20 @@
+// Copies the files that install.ini lists from the program folder into the game folder.
+#pragma once
+
+#include <string>
+
+class InstallSettings;
+
+class FileCopier {
+public:
+    static constexpr int kMaxFiles = 30;
+
+    explicit FileCopier(InstallSettings& settings) : m_settings(settings) {}
+
+    // Copies copy_file_1 upwards until the first empty key or the thirtieth, overwriting what
+    // is there; reports each missing, refused or failed file and goes on. Returns the number copied.
+    int CopyListedFiles(const std::string& gameFolder);
+
+private:
+    InstallSettings& m_settings;
+};

@@ -1,0 +1,37 @@
+// The installer's configuration: install.ini, the program folder and the game folder.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class SettingsOwner;
+
+class InstallSettings {
+public:
+    InstallSettings();
+    virtual ~InstallSettings();
+    InstallSettings(const InstallSettings&) = delete;
+    InstallSettings& operator=(const InstallSettings&) = delete;
+
+    // The value of key (followed by index unless it is -1), at most 259 characters.
+    std::string GetIniString(const std::string& key, const std::string& defaultValue, int index) const;
+    std::string GetProgramDir();
+    // True for an existing file that is not a folder; otherwise tells the user first.
+    bool FileExists(const std::string& path);
+    std::string GetShortPath(const std::string& path) const;
+    // The configured edition's folder from the registry or its default; also sets m_gameFolder.
+    std::string DetectGameFolder();
+    bool RunPackJob(bool addMSwitch);
+
+    // The folder of the program file named by a command line, empty when it names no folder.
+    static std::string FolderFromCommandLine(const std::string& commandLine);
+
+    std::string m_gameFolder;
+    std::string m_iniPath;
+    std::string m_section;
+    std::string m_destinationPff;
+    std::string m_programDir;
+    std::vector<std::string> m_sourcePffs;
+    std::string m_editionCode;
+    SettingsOwner* m_owner = nullptr;
+};

@@ -1,0 +1,61 @@
+// Checks a file name from install.ini that is joined to a folder of ours.
+#include "config/RelativeName.h"
+
+#include <cctype>
+#include <cstring>
+
+namespace {
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// CON, NUL, COM1 and the rest name devices in every folder, with or without an extension.
+bool IsDeviceName(const std::string& component) {
+    std::string stem = component.substr(0, component.find('.'));
+    while (!stem.empty() && stem.back() == ' ')
+        stem.pop_back();
+    for (char& c : stem)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
+    for (const char* device : kDevices) {
+        if (stem == device)
+            return true;
+    }
+    return stem.size() == 4 && (stem.compare(0, 3, "COM") == 0 || stem.compare(0, 3, "LPT") == 0) &&
+           stem[3] >= '1' && stem[3] <= '9';
+}
+
+bool IsSafeComponent(const std::string& component) {
+    if (component.empty())
+        return false;
+    // Windows drops trailing dots and blanks, so "..." or ".. " would climb like "..".
+    char last = component.back();
+    if (last == '.' || last == ' ')
+        return false;
+    for (char c : component) {
+        if (static_cast<unsigned char>(c) < 32 || std::strchr("<>\"|?*", c))
+            return false;
+    }
+    return !IsDeviceName(component);
+}
+
+} // namespace
+
+bool RelativeName::IsSafe(const std::string& name) {
+    if (name.empty() || IsSeparator(name.front()))
+        return false;
+    // A colon is a drive ("C:x") or an alternate data stream ("a.txt:s"); neither belongs here.
+    if (name.find(':') != std::string::npos)
+        return false;
+    std::string::size_type start = 0;
+    while (start <= name.size()) {
+        std::string::size_type end = start;
+        while (end < name.size() && !IsSeparator(name[end]))
+            ++end;
+        if (!IsSafeComponent(name.substr(start, end - start)))
+            return false;
+        start = end + 1;
+    }
+    return true;
+}

@@ -1,0 +1,11 @@
+// Checks a file name from install.ini that is joined to a folder of ours.
+#pragma once
+
+#include <string>
+
+class RelativeName {
+public:
+    // True for a name that stays inside the folder it is joined to: no drive, root or UNC
+    // prefix, no stream or device name, no ".." and no component that Windows would trim.
+    static bool IsSafe(const std::string& name);
+};

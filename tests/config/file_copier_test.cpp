@@ -1,0 +1,79 @@
+// The copy loop: which keys are read, what is copied and what the user is told.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "RecordingOwner.h"
+#include "config/FileCopier.h"
+#include "config/InstallSettings.h"
+#include "support/TempFolder.h"
+
+namespace {
+struct CopyFixture {
+    TempFolder program;
+    TempFolder game;
+    InstallSettings settings;
+    RecordingOwner owner;
+
+    explicit CopyFixture(const std::string& keys) {
+        settings.m_programDir = program.Path();
+        settings.m_iniPath = program.WriteFile("install.ini", "[installer]\r\n" + keys);
+        settings.m_owner = &owner;
+    }
+};
+} // namespace
+
+TEST(FileCopier, StopsAtTheFirstEmptyKeyAndOverwritesWithoutAsking) {
+    CopyFixture f("copy_file_1=a.txt\r\ncopy_file_2=data\\b.txt\r\ncopy_file_4=d.txt\r\n");
+    f.program.WriteFile("a.txt", "new a");
+    f.program.WriteFile("data\\b.txt", "new b");
+    f.program.WriteFile("d.txt", "d");
+    f.game.WriteFile("a.txt", "old a");
+    f.game.MakeFolder("data");
+
+    EXPECT_EQ(FileCopier(f.settings).CopyListedFiles(f.game.Path()), 2);
+    EXPECT_EQ(ReadWholeFile(f.game / "a.txt"), "new a");
+    EXPECT_EQ(ReadWholeFile(f.game / "data\\b.txt"), "new b");
+    EXPECT_FALSE(PathExists(f.game / "d.txt"));
+    EXPECT_TRUE(f.owner.m_notices.empty());
+}
+
+TEST(FileCopier, CopiesAtMostThirtyFiles) {
+    std::string keys;
+    for (int i = 1; i <= 31; ++i)
+        keys += "copy_file_" + std::to_string(i) + "=f" + std::to_string(i) + ".txt\r\n";
+    CopyFixture f(keys);
+    for (int i = 1; i <= 31; ++i)
+        f.program.WriteFile("f" + std::to_string(i) + ".txt", "x");
+    EXPECT_EQ(FileCopier(f.settings).CopyListedFiles(f.game.Path()), 30);
+    EXPECT_TRUE(PathExists(f.game / "f30.txt"));
+    EXPECT_FALSE(PathExists(f.game / "f31.txt"));
+}
+
+TEST(FileCopier, ReportsMissingRefusedAndFailedFilesAndGoesOn) {
+    CopyFixture f("copy_file_1=missing.txt\r\ncopy_file_2=..\\outside.txt\r\ncopy_file_3=sub\\c.txt\r\n"
+                  "copy_file_4=ro.txt\r\ncopy_file_5=ok.txt\r\ncopy_file_6=folder\r\n");
+    f.program.WriteFile("sub\\c.txt", "c");
+    f.program.WriteFile("ro.txt", "new");
+    f.program.WriteFile("ok.txt", "ok");
+    f.program.MakeFolder("folder");
+    // A folder where the file should go: the copy cannot replace it.
+    std::string blocked = f.game.MakeFolder("ro.txt");
+
+    EXPECT_EQ(FileCopier(f.settings).CopyListedFiles(f.game.Path()), 1);
+    EXPECT_EQ(ReadWholeFile(f.game / "ok.txt"), "ok");
+    EXPECT_EQ(GetFileAttributesA(blocked.c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_FALSE(PathExists(f.game.Path() + "\\..\\outside.txt"));
+
+    ASSERT_EQ(f.owner.m_notices.size(), 5u);
+    EXPECT_EQ(f.owner.m_notices[0].text, "The file does not exist: " + f.program / "missing.txt");
+    EXPECT_NE(f.owner.m_notices[1].text.find("..\\outside.txt"), std::string::npos);
+    // The game has no sub folder: the copy fails and the loop goes on.
+    EXPECT_EQ(f.owner.m_notices[2].text,
+              "Failed to copy file " + f.program / "sub\\c.txt" + " to " + f.game / "sub\\c.txt");
+    EXPECT_EQ(f.owner.m_notices[3].text,
+              "Failed to copy file " + f.program / "ro.txt" + " to " + f.game / "ro.txt");
+    EXPECT_EQ(f.owner.m_notices[4].text, "The file does not exist: " + f.program / "folder");
+    for (const auto& notice : f.owner.m_notices)
+        EXPECT_TRUE(notice.plain);
+}

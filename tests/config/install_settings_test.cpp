@@ -1,0 +1,106 @@
+// install.ini values, the program folder, the file check and short paths.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "RecordingOwner.h"
+#include "config/InstallSettings.h"
+#include "support/TempFolder.h"
+
+namespace {
+// Settings that read an install.ini of the test's own.
+struct IniFixture {
+    TempFolder folder;
+    InstallSettings settings;
+    RecordingOwner owner;
+
+    explicit IniFixture(const std::string& ini) {
+        settings.m_iniPath = folder.WriteFile("install.ini", ini);
+        settings.m_owner = &owner;
+    }
+};
+} // namespace
+
+TEST(GetIniString, ReadsKeysWithIndexAndDefaultsAndCutsAt259Characters) {
+    IniFixture f("[installer]\r\ndialog_title=My Pak\r\ncopy_file_2=b.txt\r\nlong=" + std::string(10000, 'L') +
+                 "\r\nexact=" + std::string(259, 'E') + "\r\n[other]\r\ndialog_title=wrong\r\n");
+    EXPECT_EQ(f.settings.GetIniString("dialog_title", "x", -1), "My Pak");
+    EXPECT_EQ(f.settings.GetIniString("copy_file_", "", 2), "b.txt");
+    EXPECT_EQ(f.settings.GetIniString("copy_file_", "", 1), "");
+    EXPECT_EQ(f.settings.GetIniString("eula_text", "Carrowind", -1), "Carrowind");
+    EXPECT_EQ(f.settings.GetIniString("exact", "", -1), std::string(259, 'E'));
+    std::string cut = f.settings.GetIniString("long", "", -1);
+    EXPECT_LE(cut.size(), 259u);
+    EXPECT_EQ(cut, std::string(cut.size(), 'L'));
+
+    f.settings.m_iniPath = f.folder / "missing.ini";
+    EXPECT_EQ(f.settings.GetIniString("dialog_title", "Carrowind Expansion Pak", -1), "Carrowind Expansion Pak");
+}
+
+TEST(InstallSettings, ConstructorReadsArchivesAndEditionFromTheProgramFolder) {
+    InstallSettings settings;
+    char module[MAX_PATH];
+    DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
+    std::string exe(module, length);
+    EXPECT_EQ(settings.GetProgramDir(), exe.substr(0, exe.rfind('\\')));
+    EXPECT_EQ(settings.m_iniPath, settings.GetProgramDir() + "\\install.ini");
+    EXPECT_EQ(settings.m_section, "installer");
+    EXPECT_TRUE(settings.m_sourcePffs.empty()); // no install.ini next to the test program
+    EXPECT_EQ(settings.m_owner, nullptr);
+}
+
+TEST(FolderFromCommandLine, FollowsTheWayWindowsSplitsTheProgramPath) {
+    EXPECT_EQ(InstallSettings::FolderFromCommandLine("\"C:\\My Add-on\\KSInstaller.exe\" extra"),
+              "C:\\My Add-on");
+    EXPECT_EQ(InstallSettings::FolderFromCommandLine("\"C:\\Add-on\\KSInstaller.exe"), "C:\\Add-on");
+    EXPECT_EQ(InstallSettings::FolderFromCommandLine("C:\\Addon\\KSInstaller.exe"), "C:\\Addon");
+    EXPECT_EQ(InstallSettings::FolderFromCommandLine("KSInstaller.exe"), "");
+    EXPECT_EQ(InstallSettings::FolderFromCommandLine(""), "");
+    EXPECT_EQ(InstallSettings::FolderFromCommandLine("\"\""), "");
+
+    // Unquoted with blanks: the first blank-ended prefix that names a program wins.
+    TempFolder folder;
+    folder.WriteFile("My Addon\\KSInstaller.exe", "MZ");
+    folder.WriteFile("My Addon\\Tool", "MZ");
+    std::string dir = folder / "My Addon";
+    EXPECT_EQ(InstallSettings::FolderFromCommandLine(dir + "\\KSInstaller.exe"), dir);
+    EXPECT_EQ(InstallSettings::FolderFromCommandLine(dir + "\\KSInstaller some argument"), dir);
+    EXPECT_EQ(InstallSettings::FolderFromCommandLine(dir + "\\Tool x y"), dir);
+}
+
+TEST(FileExists, TellsTheUserAboutAnythingThatIsNotAnExistingFile) {
+    IniFixture f("");
+    std::string file = f.folder.WriteFile("pack.exe", "MZ");
+    std::string sub = f.folder.MakeFolder("sub");
+    EXPECT_TRUE(f.settings.FileExists(file));
+    EXPECT_TRUE(f.owner.m_notices.empty());
+
+    EXPECT_FALSE(f.settings.FileExists(f.folder / "missing.pff"));
+    EXPECT_FALSE(f.settings.FileExists(sub));
+    EXPECT_FALSE(f.settings.FileExists(f.folder / "*.exe"));
+    ASSERT_EQ(f.owner.m_notices.size(), 3u);
+    EXPECT_EQ(f.owner.m_notices[0].text, "The file does not exist: " + f.folder / "missing.pff");
+    EXPECT_TRUE(f.owner.m_notices[0].plain);
+    EXPECT_FALSE(f.owner.m_notices[0].posted);
+    EXPECT_EQ(f.owner.m_notices[2].text, "The file does not exist: " + f.folder / "*.exe");
+}
+
+TEST(GetShortPath, GivesTheShortFormOrThePathUnchanged) {
+    IniFixture f("");
+    f.folder.MakeFolder("A Long Folder Name");
+    std::string longForm = f.folder / "A Long Folder Name";
+    std::string shortForm = f.settings.GetShortPath(longForm);
+    EXPECT_EQ(GetFileAttributesA(shortForm.c_str()), GetFileAttributesA(longForm.c_str()));
+    EXPECT_EQ(shortForm.find(' '), std::string::npos);
+
+    std::string missing = f.folder / "no such folder";
+    EXPECT_EQ(f.settings.GetShortPath(missing), missing);
+
+    // Deeper than the 260-byte buffer: the call reports the size it needs, not the text.
+    std::string deep = f.folder.Path();
+    while (deep.size() < 300) {
+        deep += "\\deeper folder name";
+        CreateDirectoryA(deep.c_str(), nullptr);
+    }
+    EXPECT_EQ(f.settings.GetShortPath(deep), deep);
+}

@@ -1,0 +1,34 @@
+// A scratch add-on folder with the installer in it, a game folder and the game's registry entry.
+#include "AddonLayout.h"
+
+#include <windows.h>
+
+#include "Driver.h"
+#include "config/EditionTable.h"
+
+AddonLayout::AddonLayout(const std::string& exeName) {
+    m_exe = m_program / exeName;
+    CopyFileA(WindowsPath(KS_INSTALLER_EXE).c_str(), m_exe.c_str(), FALSE);
+}
+
+AddonLayout::~AddonLayout() {
+    if (!m_registeredKey.empty())
+        RegDeleteKeyA(HKEY_LOCAL_MACHINE, m_registeredKey.c_str());
+}
+
+void AddonLayout::WriteIni(const std::string& keys) {
+    m_program.WriteFile("install.ini", "[installer]\r\n" + keys);
+}
+
+void AddonLayout::RegisterGame(const std::string& editionCode, const std::string& path) {
+    const Edition* edition = EditionTable::Find(editionCode);
+    if (!edition)
+        return;
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, edition->m_registryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()), DWORD(path.size() + 1));
+    RegCloseKey(key);
+    m_registeredKey = edition->m_registryKey;
+}

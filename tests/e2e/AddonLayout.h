@@ -1,0 +1,29 @@
+// A scratch add-on folder with the installer in it, a game folder and the game's registry entry.
+#pragma once
+
+#include <string>
+
+#include "support/TempFolder.h"
+
+class AddonLayout {
+public:
+    // The installer is copied in under this file name, which becomes the application name.
+    explicit AddonLayout(const std::string& exeName = "KSInstaller.exe");
+    ~AddonLayout(); // removes the registry entry again
+
+    const std::string& ProgramDir() const { return m_program.Path(); }
+    const std::string& GameDir() const { return m_game.Path(); }
+    const std::string& Exe() const { return m_exe; }
+    TempFolder& Program() { return m_program; }
+    TempFolder& Game() { return m_game; }
+
+    void WriteIni(const std::string& keys);
+    // Records the game's folder for an edition as its setup would.
+    void RegisterGame(const std::string& editionCode, const std::string& path);
+
+private:
+    TempFolder m_program;
+    TempFolder m_game;
+    std::string m_exe;
+    std::string m_registeredKey;
+};

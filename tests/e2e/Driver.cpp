@@ -1,0 +1,136 @@
+// Starts the installer in its own process and drives its windows from outside, with bounded waits.
+#include "Driver.h"
+
+#include <vector>
+
+namespace {
+constexpr int kInstallButton = 1003;
+
+struct Search {
+    DWORD processId;
+    const std::string* caption;
+    bool wantMain;
+    HWND found;
+};
+
+BOOL CALLBACK Visit(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<Search*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window))
+        return TRUE;
+    char className[32];
+    if (!GetClassNameA(window, className, sizeof className) || std::string(className) != "#32770")
+        return TRUE;
+    bool isMain = GetDlgItem(window, kInstallButton) != nullptr;
+    if (isMain != search->wantMain)
+        return TRUE;
+    if (search->caption && Driver::Text(window) != *search->caption)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+} // namespace
+
+Driver::~Driver() {
+    if (m_process && !HasExited()) {
+        TerminateProcess(m_process.get(), 99);
+        WaitForSingleObject(m_process.get(), kTimeoutMs);
+    }
+}
+
+bool Driver::Start(const std::string& exe, const std::string& workingDir) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::string commandLine = "\"" + exe + "\"";
+    std::vector<char> line(commandLine.begin(), commandLine.end());
+    line.push_back('\0');
+    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    m_process.reset(info.hProcess);
+    m_processId = info.dwProcessId;
+    return true;
+}
+
+HWND Driver::FindDialog(const std::string* caption, bool wantMain) const {
+    Search search{m_processId, caption, wantMain, nullptr};
+    EnumWindows(Visit, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND Driver::WaitForMainWindow(DWORD timeoutMs) const {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(20)) {
+        if (HWND found = FindDialog(nullptr, true))
+            return found;
+        if (HasExited())
+            return nullptr;
+    }
+    return nullptr;
+}
+
+HWND Driver::WaitForDialog(const std::string& caption, DWORD timeoutMs) const {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < timeoutMs; Sleep(20)) {
+        if (HWND found = FindDialog(&caption, false))
+            return found;
+        if (HasExited())
+            return nullptr;
+    }
+    return nullptr;
+}
+
+bool Driver::NoDialogFor(const std::string& caption, DWORD ms) const {
+    return WaitForDialog(caption, ms) == nullptr;
+}
+
+bool Driver::WaitForExit(DWORD timeoutMs) const {
+    return WaitForSingleObject(m_process.get(), timeoutMs) == WAIT_OBJECT_0;
+}
+
+std::string Driver::Text(HWND window) {
+    // WM_GETTEXT is carried across processes, so it reads another process's controls too.
+    char text[1024];
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                             kTimeoutMs, &copied))
+        return std::string();
+    return std::string(text, copied < sizeof text ? copied : sizeof text - 1);
+}
+
+std::string Driver::ItemText(HWND dialog, int id) {
+    HWND item = GetDlgItem(dialog, id);
+    return item ? Text(item) : std::string("<no control>");
+}
+
+bool Driver::ItemEnabled(HWND dialog, int id) {
+    HWND item = GetDlgItem(dialog, id);
+    return item && IsWindowEnabled(item);
+}
+
+void Driver::Click(HWND dialog, int id) {
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+bool Driver::Dismiss(HWND box, int id) {
+    Click(box, id);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < kTimeoutMs; Sleep(10)) {
+        if (!IsWindow(box))
+            return true;
+    }
+    return false;
+}
+
+void Driver::Settle(HWND window) {
+    DWORD_PTR ignored;
+    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &ignored);
+}
+
+std::string WindowsPath(const std::string& unixPath) {
+    std::string path = "Z:" + unixPath;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}

@@ -1,0 +1,80 @@
+// Drives one installation for ./run demo and tells what the user would have seen.
+#include <cstdio>
+#include <string>
+
+#include "Driver.h"
+
+namespace {
+constexpr int kFolderBox = 1002;
+constexpr int kInstall = 1003;
+
+void Say(const std::string& line) {
+    std::printf("%s\n", line.c_str());
+    std::fflush(stdout);
+}
+
+// Answers every box that the installer shows within the wait; false when none came.
+bool AnswerBoxes(const Driver& driver, const char* caption, DWORD waitMs) {
+    bool any = false;
+    while (HWND box = driver.WaitForDialog(caption, waitMs)) {
+        Say(std::string("  box \"") + caption + "\": " + Driver::BoxText(box));
+        Driver::Dismiss(box, IDOK);
+        any = true;
+    }
+    return any;
+}
+
+// Waits for the demo script to take its screenshot: it deletes the marker file.
+void PauseForScreenshot(const std::string& marker) {
+    HANDLE file = CreateFileA(marker.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    if (file != INVALID_HANDLE_VALUE)
+        CloseHandle(file);
+    for (int i = 0; i < 100 && GetFileAttributesA(marker.c_str()) != INVALID_FILE_ATTRIBUTES; ++i)
+        Sleep(100);
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 3) {
+        Say("usage: demo_driver INSTALLER.exe SCREENSHOT-MARKER");
+        return 2;
+    }
+    std::string exe = argv[1];
+    std::string folder = exe.substr(0, exe.rfind('\\'));
+    Driver driver;
+    if (!driver.Start(exe, folder)) {
+        Say("could not start " + exe);
+        return 1;
+    }
+    const std::string appName = exe.substr(folder.size() + 1, exe.size() - folder.size() - 5);
+    AnswerBoxes(driver, appName.c_str(), 3000); // the licence question
+    HWND window = driver.WaitForMainWindow();
+    if (!window) {
+        Say("the main window did not appear");
+        return 1;
+    }
+    Driver::Settle(window);
+    Say("main window \"" + Driver::Text(window) + "\"");
+    Say("  game folder: " + Driver::ItemText(window, kFolderBox));
+    Say("  install button \"" + Driver::ItemText(window, kInstall) + "\" " +
+        (Driver::ItemEnabled(window, kInstall) ? "enabled" : "disabled"));
+    PauseForScreenshot(argv[2]);
+
+    if (Driver::ItemEnabled(window, kInstall)) {
+        Say("pressing \"" + Driver::ItemText(window, kInstall) + "\"");
+        Driver::Click(window, kInstall);
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 30000;) {
+            bool any = AnswerBoxes(driver, "KSInstaller", 500);
+            any = AnswerBoxes(driver, appName.c_str(), 500) || any;
+            if (!any && Driver::ItemText(window, kInstall) == "Done")
+                break;
+            if (!any && Driver::ItemEnabled(window, kInstall) && GetTickCount() - start > 3000)
+                break;
+        }
+        Say("  install button now \"" + Driver::ItemText(window, kInstall) + "\"");
+    }
+    Say("pressing \"&Exit\"");
+    Driver::Click(window, IDOK);
+    Say(driver.WaitForExit() ? "the installer has ended" : "the installer did not end");
+    return 0;
+}

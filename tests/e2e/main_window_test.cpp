@@ -1,0 +1,193 @@
+// The main window from start to exit: texts, licence, folder, buttons, copying and private messages.
+#include <gtest/gtest.h>
+
+#include "AddonLayout.h"
+#include "Driver.h"
+
+namespace {
+constexpr int kExit = IDOK;
+constexpr int kChangePath = 1001;
+constexpr int kFolderBox = 1002;
+constexpr int kInstall = 1003;
+constexpr int kResetDefault = 1004;
+
+// Runs the installer of a layout and hands its main window to the test.
+struct InstallerRun {
+    Driver driver;
+    HWND window = nullptr;
+
+    explicit InstallerRun(const AddonLayout& layout, const std::string& workingDir = "") {
+        if (driver.Start(layout.Exe(), workingDir.empty() ? layout.ProgramDir() : workingDir))
+            window = driver.WaitForMainWindow();
+    }
+    std::string Folder() const { return Driver::ItemText(window, kFolderBox); }
+    bool Enabled(int id) const { return Driver::ItemEnabled(window, id); }
+    void Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        PostMessageA(window, message, wParam, lParam);
+        Driver::Settle(window);
+    }
+    // Presses Exit and expects the process to end.
+    bool Exit() const {
+        Driver::Click(window, kExit);
+        return driver.WaitForExit();
+    }
+};
+
+// Answers a message box: checks its text and presses the button.
+void Answer(const Driver& driver, const std::string& caption, const std::string& text, int button = IDOK) {
+    HWND box = driver.WaitForDialog(caption);
+    ASSERT_NE(box, nullptr) << "no box captioned " << caption << " saying " << text;
+    EXPECT_EQ(Driver::BoxText(box), text);
+    EXPECT_TRUE(Driver::Dismiss(box, button));
+}
+} // namespace
+
+TEST(MainWindow, WithoutInstallIniShowsDefaultsAndAnEmptyFolder) {
+    AddonLayout layout;
+    InstallerRun run(layout);
+    ASSERT_NE(run.window, nullptr);
+    EXPECT_EQ(Driver::Text(run.window), "Carrowind Expansion Pak");
+    EXPECT_EQ(Driver::ItemText(run.window, kInstall), "Install New GUI");
+    EXPECT_EQ(run.Folder(), "");
+    EXPECT_FALSE(run.Enabled(kInstall));
+    EXPECT_FALSE(run.Enabled(kResetDefault));
+    EXPECT_TRUE(run.Enabled(kChangePath));
+    EXPECT_TRUE(run.Enabled(kExit));
+    EXPECT_EQ(Driver::ItemText(run.window, 1008), "Static");
+    EXPECT_TRUE(run.Exit());
+}
+
+TEST(MainWindow, RefusedLicenceClosesTheWindowAndCopiesNothing) {
+    AddonLayout layout("kit.exe");
+    layout.WriteIni("eula_text=Do you accept?\r\nks_version=KS2\r\ncopy_file_1=a.txt\r\n");
+    layout.Program().WriteFile("a.txt", "a");
+    layout.RegisterGame("KS2", layout.GameDir());
+    Driver driver;
+    ASSERT_TRUE(driver.Start(layout.Exe(), layout.ProgramDir()));
+    // The licence question is captioned with the program file's base name.
+    Answer(driver, "kit", "Do you accept?", IDCANCEL);
+    EXPECT_TRUE(driver.WaitForExit());
+    EXPECT_FALSE(PathExists(layout.Game() / "a.txt"));
+}
+
+TEST(MainWindow, AcceptedLicenceShowsConfiguredTextsAndDetectedFolderThenCopies) {
+    AddonLayout layout;
+    layout.WriteIni("eula_text=Accept?\r\ndialog_title=My Pak\r\ninstall_button_text=&Go\r\nks_version=KS2\r\n"
+                    "copy_file_1=a.txt\r\ncopy_file_2=data\\b.txt\r\ncopy_file_3=missing.txt\r\n"
+                    "copy_file_4=nodir\\c.txt\r\n");
+    layout.Program().WriteFile("a.txt", "new a");
+    layout.Program().WriteFile("data\\b.txt", "b");
+    layout.Program().WriteFile("nodir\\c.txt", "c");
+    layout.Game().WriteFile("a.txt", "old a");
+    layout.Game().MakeFolder("data");
+    layout.RegisterGame("KS2", layout.GameDir());
+
+    Driver driver;
+    ASSERT_TRUE(driver.Start(layout.Exe(), layout.ProgramDir()));
+    Answer(driver, "KSInstaller", "Accept?", IDOK);
+    HWND window = driver.WaitForMainWindow();
+    ASSERT_NE(window, nullptr);
+    Driver::Settle(window);
+    EXPECT_EQ(Driver::Text(window), "My Pak");
+    EXPECT_EQ(Driver::ItemText(window, kInstall), "&Go");
+    EXPECT_EQ(Driver::ItemText(window, kFolderBox), layout.GameDir());
+    EXPECT_TRUE(Driver::ItemEnabled(window, kInstall));
+    EXPECT_FALSE(Driver::ItemEnabled(window, kResetDefault));
+
+    Driver::Click(window, kInstall);
+    Answer(driver, "KSInstaller", "The file does not exist: " + layout.Program() / "missing.txt");
+    Answer(driver, "KSInstaller",
+           "Failed to copy file " + layout.Program() / "nodir\\c.txt" + " to " + layout.Game() / "nodir\\c.txt");
+    Driver::Settle(window);
+    EXPECT_EQ(ReadWholeFile(layout.Game() / "a.txt"), "new a");
+    EXPECT_EQ(ReadWholeFile(layout.Game() / "data\\b.txt"), "b");
+
+    Driver::Click(window, kExit);
+    EXPECT_TRUE(driver.WaitForExit());
+}
+
+TEST(MainWindow, MissingDetectedFolderEmptiesTheBoxAndNothingIsCopiedIntoIt) {
+    AddonLayout layout;
+    std::string game = layout.Game().MakeFolder("game");
+    layout.WriteIni("ks_version=KS1\r\ncopy_file_1=a.txt\r\n");
+    layout.Program().WriteFile("a.txt", "a");
+    layout.RegisterGame("KS1", game);
+    InstallerRun run(layout);
+    ASSERT_NE(run.window, nullptr);
+    EXPECT_EQ(run.Folder(), game);
+    EXPECT_TRUE(run.Enabled(kInstall));
+
+    // The folder vanishes; going back to the detected folder must check it again.
+    RemoveTree(game);
+    run.Send(WM_COMMAND, MAKEWPARAM(kResetDefault, BN_CLICKED));
+    EXPECT_EQ(run.Folder(), "");
+    EXPECT_FALSE(run.Enabled(kInstall));
+    EXPECT_FALSE(run.Enabled(kResetDefault));
+
+    // Even a press that reaches the handler copies nothing into an empty folder.
+    PostMessageA(run.window, WM_COMMAND, MAKEWPARAM(kInstall, BN_CLICKED), 0);
+    Answer(run.driver, "KSInstaller", "Choose an existing game folder before installing.");
+    EXPECT_FALSE(PathExists(game));
+    EXPECT_FALSE(PathExists("\\a.txt") && ReadWholeFile("\\a.txt") == "a");
+    EXPECT_TRUE(run.Exit());
+}
+
+TEST(MainWindow, SystemCommandsSixteenToThirtyOneOpenTheAboutBox) {
+    AddonLayout layout;
+    InstallerRun run(layout);
+    ASSERT_NE(run.window, nullptr);
+    for (WPARAM id : {16, 31}) {
+        PostMessageA(run.window, WM_SYSCOMMAND, id, 0);
+        HWND about = run.driver.WaitForDialog("About KSConvert");
+        ASSERT_NE(about, nullptr) << id;
+        EXPECT_NE(Driver::Text(about).find("About"), std::string::npos);
+        EXPECT_TRUE(Driver::Dismiss(about, IDOK));
+    }
+    PostMessageA(run.window, WM_SYSCOMMAND, 32, 0);
+    EXPECT_TRUE(run.driver.NoDialogFor("About KSConvert", 300));
+    EXPECT_FALSE(run.Enabled(kInstall));
+    EXPECT_TRUE(run.Enabled(kChangePath));
+    EXPECT_TRUE(run.Exit());
+}
+
+TEST(MainWindow, ForeignPrivateMessagesWithGarbageShowNothingAndCrashNothing) {
+    AddonLayout layout("kit.exe");
+    InstallerRun run(layout);
+    ASSERT_NE(run.window, nullptr);
+    // Addresses from another process mean nothing here; they must never be read or freed.
+    for (UINT message : {1724u, 1725u, 2059u}) {
+        run.Send(message, 0xDEADBEEF, 0x12345678);
+        run.Send(message, 0, 0);
+    }
+    EXPECT_TRUE(run.driver.NoDialogFor("KSInstaller", 300));
+    EXPECT_TRUE(run.driver.NoDialogFor("kit", 1));
+    EXPECT_FALSE(run.driver.HasExited());
+
+    // 1726 is the done handling, whoever sends it.
+    PostMessageA(run.window, 1726, 7, 7);
+    Answer(run.driver, "kit", "Install done.");
+    Driver::Settle(run.window);
+    EXPECT_EQ(Driver::ItemText(run.window, kInstall), "Done");
+    EXPECT_TRUE(run.Enabled(kInstall));
+    EXPECT_FALSE(run.Enabled(kResetDefault));
+    // The install button does nothing any more.
+    run.Send(WM_COMMAND, MAKEWPARAM(kInstall, BN_CLICKED));
+    EXPECT_TRUE(run.driver.NoDialogFor("KSInstaller", 300));
+    EXPECT_TRUE(run.Exit());
+}
+
+TEST(MainWindow, EnterOnExitAndEscapeBothEndTheProcess) {
+    AddonLayout layout;
+    {
+        InstallerRun run(layout);
+        ASSERT_NE(run.window, nullptr);
+        run.Send(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED));
+        EXPECT_TRUE(run.driver.WaitForExit());
+    }
+    {
+        InstallerRun run(layout);
+        ASSERT_NE(run.window, nullptr);
+        PostMessageA(run.window, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(run.driver.WaitForExit());
+    }
+}

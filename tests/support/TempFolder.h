@@ -1,0 +1,27 @@
+// A scratch folder under %TEMP%, removed with everything in it at the end of the test.
+#pragma once
+
+#include <string>
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    // The folder, without a trailing backslash.
+    const std::string& Path() const { return m_path; }
+    std::string operator/(const std::string& name) const { return m_path + "\\" + name; }
+
+    // Creates the file (and its folders) with the given content; returns its full path.
+    std::string WriteFile(const std::string& name, const std::string& content) const;
+    std::string MakeFolder(const std::string& name) const;
+
+private:
+    std::string m_path;
+};
+
+std::string ReadWholeFile(const std::string& path);
+bool PathExists(const std::string& path);
+void RemoveTree(const std::string& path);

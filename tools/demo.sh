@@ -1,0 +1,76 @@
+#!/bin/bash
+# Lays out a demo add-on and game, registers the game and starts the installer there (./run demo).
+set -euo pipefail
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+DEMO=$ROOT/demo
+BIN=$ROOT/build/x64/bin
+LOADER=/usr/lib/wine/wine64
+[ -x $LOADER ] || LOADER=$(command -v wine64 || command -v wine)
+
+export WINEPREFIX=$DEMO/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+rm -rf "$DEMO/addon" "$DEMO/game" "$DEMO/screenshot.png"
+mkdir -p "$DEMO/addon/data" "$DEMO/game/data"
+
+winpath() { echo "Z:${1//\//\\}"; }
+
+# The add-on as its maker ships it: installer, install.ini, picture, files and source archive.
+cp "$BIN/KSInstaller.exe" "$DEMO/addon/"
+convert -size 392x358 gradient:'#1a3a6a-#6a9ad0' -fill '#f0c040' -pointsize 40 -gravity center \
+  -annotate 0 'Demo GUI Pack' BMP3:"$DEMO/addon/splash.bmp"
+printf 'Demo interface text\r\n' >"$DEMO/addon/data/gui.txt"
+printf 'Demo readme\r\n' >"$DEMO/addon/readme-demo.txt"
+printf 'demo source archive\r\n' >"$DEMO/addon/newgui.pff"
+cat >"$DEMO/addon/install.ini" <<'INI'
+[installer]
+dialog_title=Demo GUI Pack for Kestrel Squad 2
+install_button_text=Install New GUI
+eula_text=This demo add-on is free to use. Do you accept?
+bitmap_file=splash.bmp
+ks_version=KS2
+source_pff=newgui.pff
+destination_pff=resource.pff
+copy_file_1=data\gui.txt
+copy_file_2=readme-demo.txt
+INI
+sed -i 's/$/\r/' "$DEMO/addon/install.ini"
+
+# The game as its setup left it: destination archive, its pack tool and its registry entry.
+printf 'destination archive\r\n' >"$DEMO/game/resource.pff"
+[ -f "$BIN/pack.exe" ] && cp "$BIN/pack.exe" "$DEMO/game/"
+
+mkdir -p "$WINEPREFIX"
+wineserver -p
+trap 'wineserver -k 2>/dev/null || true' EXIT
+echo "Starting Wine (the first time it prepares the demo prefix)..."
+$LOADER wineboot >/dev/null 2>&1 </dev/null || true
+if [ ! -f "$WINEPREFIX/.ks-ready" ]; then
+  $LOADER reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+  touch "$WINEPREFIX/.ks-ready"
+fi
+$LOADER reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\ks2.exe' /v Path \
+  /d "$(winpath "$DEMO/game")" /f >/dev/null 2>&1
+
+echo "Add-on folder: $DEMO/addon"
+echo "Game folder:   $DEMO/game (registered for KS2)"
+echo "(Wine here runs only 64-bit programs: the demo uses the 64-bit build of the same source.)"
+
+if [ -n "${DISPLAY:-}" ] && [ -z "${KS_DEMO_DRIVEN:-}" ]; then
+  cd "$DEMO/addon"
+  $LOADER "$DEMO/addon/KSInstaller.exe"
+  echo "The installer has ended. Game folder now holds:"
+  ls -l "$DEMO/game"
+  exit 0
+fi
+
+# No one at the screen: drive an installation and keep a screenshot of the main window.
+marker=$DEMO/screenshot-now
+rm -f "$marker"
+$LOADER "$BIN/demo_driver.exe" "$(winpath "$DEMO/addon/KSInstaller.exe")" "$(winpath "$marker")" &
+driver=$!
+for _ in $(seq 100); do [ -f "$marker" ] && break; sleep 0.1; done
+sleep 0.5
+import -window root "$DEMO/screenshot.png" && echo "Screenshot of the main window: $DEMO/screenshot.png"
+rm -f "$marker"
+wait $driver
+echo "Game folder now holds:"
+ls -l "$DEMO/game" "$DEMO/game/data"
