@@ -25,10 +25,11 @@ void AddonLayout::RegisterGame(const std::string& editionCode, const std::string
     if (!edition)
         return;
     HKEY key;
-    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, edition->m_registryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+    if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, edition->m_registryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &key, nullptr) != ERROR_SUCCESS)
         return;
-    RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()), DWORD(path.size() + 1));
+    RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
+                   DWORD(path.size() + 1));
     RegCloseKey(key);
     m_registeredKey = edition->m_registryKey;
 }

@@ -93,8 +93,8 @@ std::string Driver::Text(HWND window) {
     // WM_GETTEXT is carried across processes, so it reads another process's controls too.
     char text[1024];
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                             kTimeoutMs, &copied))
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, kTimeoutMs, &copied))
         return std::string();
     return std::string(text, copied < sizeof text ? copied : sizeof text - 1);
 }
@@ -110,7 +110,8 @@ bool Driver::ItemEnabled(HWND dialog, int id) {
 }
 
 void Driver::Click(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 bool Driver::Dismiss(HWND box, int id) {

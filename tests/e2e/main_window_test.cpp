@@ -1,46 +1,9 @@
 // The main window from start to exit: texts, licence, folder, buttons, copying and private messages.
 #include <gtest/gtest.h>
 
-#include "AddonLayout.h"
-#include "Driver.h"
+#include "InstallerRun.h"
 
-namespace {
-constexpr int kExit = IDOK;
-constexpr int kChangePath = 1001;
-constexpr int kFolderBox = 1002;
-constexpr int kInstall = 1003;
-constexpr int kResetDefault = 1004;
-
-// Runs the installer of a layout and hands its main window to the test.
-struct InstallerRun {
-    Driver driver;
-    HWND window = nullptr;
-
-    explicit InstallerRun(const AddonLayout& layout, const std::string& workingDir = "") {
-        if (driver.Start(layout.Exe(), workingDir.empty() ? layout.ProgramDir() : workingDir))
-            window = driver.WaitForMainWindow();
-    }
-    std::string Folder() const { return Driver::ItemText(window, kFolderBox); }
-    bool Enabled(int id) const { return Driver::ItemEnabled(window, id); }
-    void Send(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const {
-        PostMessageA(window, message, wParam, lParam);
-        Driver::Settle(window);
-    }
-    // Presses Exit and expects the process to end.
-    bool Exit() const {
-        Driver::Click(window, kExit);
-        return driver.WaitForExit();
-    }
-};
-
-// Answers a message box: checks its text and presses the button.
-void Answer(const Driver& driver, const std::string& caption, const std::string& text, int button = IDOK) {
-    HWND box = driver.WaitForDialog(caption);
-    ASSERT_NE(box, nullptr) << "no box captioned " << caption << " saying " << text;
-    EXPECT_EQ(Driver::BoxText(box), text);
-    EXPECT_TRUE(Driver::Dismiss(box, button));
-}
-} // namespace
+using namespace controls;
 
 TEST(MainWindow, WithoutInstallIniShowsDefaultsAndAnEmptyFolder) {
     AddonLayout layout;
@@ -72,9 +35,10 @@ TEST(MainWindow, RefusedLicenceClosesTheWindowAndCopiesNothing) {
 
 TEST(MainWindow, AcceptedLicenceShowsConfiguredTextsAndDetectedFolderThenCopies) {
     AddonLayout layout;
-    layout.WriteIni("eula_text=Accept?\r\ndialog_title=My Pak\r\ninstall_button_text=&Go\r\nks_version=KS2\r\n"
-                    "copy_file_1=a.txt\r\ncopy_file_2=data\\b.txt\r\ncopy_file_3=missing.txt\r\n"
-                    "copy_file_4=nodir\\c.txt\r\n");
+    layout.WriteIni(
+        "eula_text=Accept?\r\ndialog_title=My Pak\r\ninstall_button_text=&Go\r\nks_version=KS2\r\n"
+        "copy_file_1=a.txt\r\ncopy_file_2=data\\b.txt\r\ncopy_file_3=missing.txt\r\n"
+        "copy_file_4=nodir\\c.txt\r\n");
     layout.Program().WriteFile("a.txt", "new a");
     layout.Program().WriteFile("data\\b.txt", "b");
     layout.Program().WriteFile("nodir\\c.txt", "c");
@@ -97,7 +61,8 @@ TEST(MainWindow, AcceptedLicenceShowsConfiguredTextsAndDetectedFolderThenCopies)
     Driver::Click(window, kInstall);
     Answer(driver, "KSInstaller", "The file does not exist: " + layout.Program() / "missing.txt");
     Answer(driver, "KSInstaller",
-           "Failed to copy file " + layout.Program() / "nodir\\c.txt" + " to " + layout.Game() / "nodir\\c.txt");
+           "Failed to copy file " + layout.Program() / "nodir\\c.txt" + " to " +
+               layout.Game() / "nodir\\c.txt");
     Driver::Settle(window);
     EXPECT_EQ(ReadWholeFile(layout.Game() / "a.txt"), "new a");
     EXPECT_EQ(ReadWholeFile(layout.Game() / "data\\b.txt"), "b");

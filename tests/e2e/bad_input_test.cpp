@@ -1,0 +1,300 @@
+// Bad input of every kind: each row runs the real window and must end with a clear message or none,
+// no crash, no hang, nothing written outside the game folder and no registry change.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <map>
+
+#include "InstallerRun.h"
+
+using namespace controls;
+
+namespace {
+struct Row {
+    const char* name;
+    std::function<void(AddonLayout&)> prepare;
+    std::function<void(InstallerRun&, AddonLayout&)> act;
+};
+
+// Every file below a folder with its size: what a run may not change.
+void ListTree(const std::string& folder, const std::string& prefix, std::map<std::string, DWORD>& out) {
+    WIN32_FIND_DATAA found;
+    UniqueFindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (!search)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        out[prefix + name] = found.nFileSizeLow;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            ListTree(folder + "\\" + name, prefix + name + "\\", out);
+    } while (FindNextFileA(search.get(), &found));
+}
+
+std::map<std::string, DWORD> Tree(const std::string& folder) {
+    std::map<std::string, DWORD> tree;
+    ListTree(folder, "", tree);
+    return tree;
+}
+
+// What a stray write to the registry would change: key counts where the installer looks.
+std::string RegistryShape() {
+    std::string shape;
+    const std::pair<HKEY, const char*> keys[] = {
+        {HKEY_LOCAL_MACHINE, "Software"},
+        {HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths"},
+        {HKEY_CURRENT_USER, "Software"},
+    };
+    for (const auto& [root, path] : keys) {
+        HKEY key;
+        DWORD subkeys = 0, values = 0;
+        if (RegOpenKeyExA(root, path, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+            RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, &values, nullptr,
+                             nullptr, nullptr, nullptr);
+            RegCloseKey(key);
+        }
+        shape += std::to_string(subkeys) + "/" + std::to_string(values) + " ";
+    }
+    return shape;
+}
+
+void SetRegistryPath(DWORD type, const void* data, DWORD size) {
+    HKEY key;
+    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ks2.exe", 0,
+                    nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+    RegSetValueExA(key, "Path", 0, type, static_cast<const BYTE*>(data), size);
+    RegCloseKey(key);
+}
+
+// A game registered for KS2 in the layout's game folder, with the given install.ini keys and
+// whatever else the row lays out before the run.
+std::function<void(AddonLayout&)> Game(
+    const std::string& keys, std::function<void(AddonLayout&)> more = [](AddonLayout&) {}) {
+    return [keys, more](AddonLayout& layout) {
+        layout.WriteIni("ks_version=KS2\r\n" + keys);
+        layout.RegisterGame("KS2", layout.GameDir());
+        more(layout);
+    };
+}
+
+// A registry "Path" value of an odd kind for KS2; the installer must fall back or refuse calmly.
+std::function<void(AddonLayout&)> RegistryPath(DWORD type, std::string data) {
+    return [type, data](AddonLayout& layout) {
+        layout.WriteIni("ks_version=KS2\r\n");
+        layout.RegisterGame("KS2", "placeholder"); // so the layout removes the key again
+        SetRegistryPath(type, data.data(), DWORD(data.size()));
+    };
+}
+
+void NoBoxes(InstallerRun& run) {
+    EXPECT_TRUE(run.driver.NoDialogFor("KSInstaller", 200));
+}
+
+void Install(InstallerRun& run) {
+    ASSERT_TRUE(run.Enabled(kInstall));
+    Driver::Click(run.window, kInstall);
+}
+
+void DefaultWindow(InstallerRun& run, AddonLayout&) {
+    EXPECT_EQ(Driver::Text(run.window), "Carrowind Expansion Pak");
+    EXPECT_EQ(run.Folder(), "");
+    EXPECT_FALSE(run.Enabled(kInstall));
+    NoBoxes(run);
+}
+
+// The edition's default folder does not exist here: the box is emptied and install is off.
+void DefaultFolderRefused(InstallerRun& run, AddonLayout&) {
+    EXPECT_EQ(run.Folder(), "");
+    EXPECT_FALSE(run.Enabled(kInstall));
+    NoBoxes(run);
+}
+
+std::function<void(InstallerRun&, AddonLayout&)> TitleOfLength(size_t written) {
+    return [written](InstallerRun& run, AddonLayout&) {
+        std::string title = Driver::Text(run.window);
+        EXPECT_EQ(title, std::string(std::min<size_t>(written, 259), 'T'));
+        EXPECT_EQ(Driver::ItemText(run.window, kInstall).size(), std::min<size_t>(written, 259));
+        NoBoxes(run);
+    };
+}
+
+std::string Long(char c, size_t n) {
+    return std::string(n, c);
+}
+
+const Row kRows[] = {
+    {"NoInstallIni", [](AddonLayout&) {}, DefaultWindow},
+    {"EmptyInstallIni", [](AddonLayout& l) { l.Program().WriteFile("install.ini", ""); }, DefaultWindow},
+    {"BinaryGarbage",
+     [](AddonLayout& l) {
+         std::string junk;
+         for (int i = 0; i < 4096; ++i)
+             junk += static_cast<char>((i * 7919 + 13) % 256);
+         l.Program().WriteFile("install.ini", junk + "\r\n[installer\r\n=\r\n\0\0\xff\xfe");
+     },
+     DefaultWindow},
+    {"Values259",
+     [](AddonLayout& l) {
+         l.WriteIni("dialog_title=" + Long('T', 259) + "\r\ninstall_button_text=" + Long('T', 259));
+     },
+     TitleOfLength(259)},
+    {"Values260",
+     [](AddonLayout& l) {
+         l.WriteIni("dialog_title=" + Long('T', 260) + "\r\ninstall_button_text=" + Long('T', 260));
+     },
+     TitleOfLength(260)},
+    {"Values10000",
+     [](AddonLayout& l) {
+         l.WriteIni("dialog_title=" + Long('T', 10000) + "\r\ninstall_button_text=" + Long('T', 10000));
+     },
+     TitleOfLength(10000)},
+    {"LicenceOf10000Characters", [](AddonLayout& l) { l.WriteIni("eula_text=" + Long('E', 10000)); },
+     [](InstallerRun& run, AddonLayout&) { EXPECT_EQ(Driver::Text(run.window), "Carrowind Expansion Pak"); }},
+    {"CopyFileNameOf10000Characters", Game("copy_file_1=" + Long('c', 10000) + "\r\n"),
+     [](InstallerRun& run, AddonLayout& layout) {
+         Install(run);
+         HWND box = run.driver.WaitForDialog("KSInstaller");
+         ASSERT_NE(box, nullptr);
+         EXPECT_EQ(Driver::BoxText(box).rfind("The file does not exist: " + layout.ProgramDir() + "\\ccc", 0),
+                   0u);
+         EXPECT_TRUE(Driver::Dismiss(box, IDOK));
+     }},
+    {"CopyFileNamingAFolder",
+     Game("copy_file_1=sub\r\ncopy_file_2=b.txt\r\n",
+          [](AddonLayout& l) {
+              l.Program().MakeFolder("sub");
+              l.Program().WriteFile("b.txt", "b");
+          }),
+     [](InstallerRun& run, AddonLayout& layout) {
+         Install(run);
+         Answer(run.driver, "KSInstaller", "The file does not exist: " + layout.Program() / "sub");
+         Driver::Settle(run.window);
+         EXPECT_EQ(ReadWholeFile(layout.Game() / "b.txt"), "b");
+     }},
+    {"CopyFileMissing", Game("copy_file_1=gone.txt\r\n"),
+     [](InstallerRun& run, AddonLayout& layout) {
+         Install(run);
+         Answer(run.driver, "KSInstaller", "The file does not exist: " + layout.Program() / "gone.txt");
+     }},
+    {"CopyIntoMissingDestinationFolder",
+     Game("copy_file_1=data\\gui.txt\r\n",
+          [](AddonLayout& l) { l.Program().WriteFile("data\\gui.txt", "g"); }),
+     [](InstallerRun& run, AddonLayout& layout) {
+         Install(run);
+         Answer(run.driver, "KSInstaller",
+                "Failed to copy file " + layout.Program() / "data\\gui.txt" + " to " +
+                    layout.Game() / "data\\gui.txt");
+     }},
+    {"CopyOverSomethingThatCannotBeReplaced",
+     Game("copy_file_1=gui.txt\r\n",
+          [](AddonLayout& l) {
+              l.Program().WriteFile("gui.txt", "g");
+              l.Game().MakeFolder("gui.txt");
+          }),
+     [](InstallerRun& run, AddonLayout& layout) {
+         Install(run);
+         Answer(run.driver, "KSInstaller",
+                "Failed to copy file " + layout.Program() / "gui.txt" + " to " + layout.Game() / "gui.txt");
+     }},
+    {"CopyIntoReadOnlyGameFolder",
+     Game("copy_file_1=gui.txt\r\n",
+          [](AddonLayout& l) {
+              l.Program().WriteFile("gui.txt", "g");
+              SetFileAttributesA(l.GameDir().c_str(), FILE_ATTRIBUTE_READONLY);
+          }),
+     [](InstallerRun& run, AddonLayout& layout) {
+         Install(run);
+         // Windows refuses the copy and says so; Wine as root lets it through. Either way: no hang.
+         if (HWND box = run.driver.WaitForDialog("KSInstaller", 1000)) {
+             EXPECT_EQ(Driver::BoxText(box).rfind("Failed to copy file ", 0), 0u);
+             EXPECT_TRUE(Driver::Dismiss(box, IDOK));
+         }
+         SetFileAttributesA(layout.GameDir().c_str(), FILE_ATTRIBUTE_NORMAL);
+     }},
+    {"CopyFileClimbingOut", Game("copy_file_1=..\\..\\escape.txt\r\n"),
+     [](InstallerRun& run, AddonLayout&) {
+         Install(run);
+         HWND box = run.driver.WaitForDialog("KSInstaller");
+         ASSERT_NE(box, nullptr);
+         EXPECT_NE(Driver::BoxText(box).find("..\\..\\escape.txt"), std::string::npos);
+         EXPECT_TRUE(Driver::Dismiss(box, IDOK));
+     }},
+    {"ExitDuringCopying",
+     Game("copy_file_1=big.bin\r\n",
+          [](AddonLayout& l) { l.Program().WriteFile("big.bin", std::string(48 << 20, 'b')); }),
+     [](InstallerRun& run, AddonLayout& layout) {
+         Install(run);
+         // The copy runs on the window's thread; the press waits for it and then ends the run.
+         Driver::Click(run.window, kExit);
+         EXPECT_TRUE(run.driver.WaitForExit(30000));
+         EXPECT_EQ(GetFileAttributesA((layout.Game() / "big.bin").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
+     }},
+    {"RegistryPathExpandString", RegistryPath(REG_EXPAND_SZ, std::string("%TEMP%\0", 7)),
+     DefaultFolderRefused},
+    {"RegistryPathNumber", RegistryPath(REG_DWORD, std::string("\x2a\0\0\0", 4)), DefaultFolderRefused},
+    {"RegistryPathEmpty", RegistryPath(REG_SZ, std::string("\0", 1)), DefaultFolderRefused},
+    {"RegistryPathOf10000Characters", RegistryPath(REG_SZ, Long('p', 10000) + '\0'), DefaultFolderRefused},
+    {"RegistryPathWithTrailingBackslash",
+     [](AddonLayout& layout) {
+         layout.WriteIni("ks_version=KS2\r\n");
+         layout.RegisterGame("KS2", layout.GameDir() + "\\");
+     },
+     [](InstallerRun& run, AddonLayout& layout) {
+         EXPECT_EQ(run.Folder(), layout.GameDir() + "\\");
+         EXPECT_TRUE(run.Enabled(kInstall));
+     }},
+    {"ForeignTextMessages", [](AddonLayout&) {},
+     [](InstallerRun& run, AddonLayout&) {
+         for (UINT message : {1724u, 1725u, 2059u})
+             for (LPARAM garbage : {LPARAM(0), LPARAM(1), LPARAM(-1), LPARAM(0x7FFE0000)}) {
+                 run.Send(message, WPARAM(garbage), garbage);
+                 run.Send(message, WPARAM(0x10000), 0);
+             }
+         NoBoxes(run);
+         EXPECT_TRUE(run.driver.NoDialogFor("KSInstaller", 1));
+     }},
+};
+
+void PrintTo(const Row& row, std::ostream* out) {
+    *out << row.name;
+}
+
+class BadInput : public testing::TestWithParam<Row> {};
+
+TEST_P(BadInput, EndsCleanlyWithAClearMessageAndWritesNothingElsewhere) {
+    const Row& row = GetParam();
+    AddonLayout layout;
+    row.prepare(layout);
+    std::map<std::string, DWORD> programBefore = Tree(layout.ProgramDir());
+    std::string registryBefore = RegistryShape();
+
+    InstallerRun run(layout, "", false);
+    // A licence question may come first; accepted, the window must follow.
+    for (DWORD start = GetTickCount(); !run.window && GetTickCount() - start < Driver::kTimeoutMs;
+         Sleep(20)) {
+        if (HWND box = run.driver.WaitForDialog("KSInstaller", 1)) {
+            EXPECT_TRUE(Driver::Dismiss(box, IDOK));
+        }
+        run.window = run.driver.WaitForMainWindow(1);
+    }
+    ASSERT_NE(run.window, nullptr) << "no window";
+    row.act(run, layout);
+    // Rows that pressed Exit themselves end here too.
+    if (!run.driver.HasExited())
+        Driver::Click(run.window, kExit);
+    ASSERT_TRUE(run.driver.WaitForExit(30000)) << "hang";
+    DWORD exitCode = 0;
+    GetExitCodeProcess(run.driver.Process(), &exitCode);
+    EXPECT_EQ(exitCode, 0u) << "crash";
+
+    // The copied big file and the batch files are the program folder's own business: nothing new stays.
+    EXPECT_EQ(Tree(layout.ProgramDir()), programBefore);
+    EXPECT_EQ(RegistryShape(), registryBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, BadInput, testing::ValuesIn(kRows),
+                         [](const testing::TestParamInfo<Row>& info) {
+                             return std::string(info.param.name);
+                         });
+} // namespace
