@@ -39,14 +39,19 @@ Driver::~Driver() {
     }
 }
 
-bool Driver::Start(const std::string& exe, const std::string& workingDir) {
+bool Driver::Start(const std::string& exe, const std::string& workingDir, const std::string& arguments,
+                   HANDLE output) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    if (output) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+    }
     PROCESS_INFORMATION info = {};
-    std::string commandLine = "\"" + exe + "\"";
+    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr,
                         workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info))
         return false;
     CloseHandle(info.hThread);
@@ -93,8 +98,8 @@ std::string Driver::Text(HWND window) {
     // WM_GETTEXT is carried across processes, so it reads another process's controls too.
     char text[1024];
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                             kTimeoutMs, &copied))
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+                             SMTO_ABORTIFHUNG, kTimeoutMs, &copied))
         return std::string();
     return std::string(text, copied < sizeof text ? copied : sizeof text - 1);
 }
@@ -110,7 +115,8 @@ bool Driver::ItemEnabled(HWND dialog, int id) {
 }
 
 void Driver::Click(HWND dialog, int id) {
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
 bool Driver::Dismiss(HWND box, int id) {
