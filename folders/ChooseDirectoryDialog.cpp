@@ -1,6 +1,8 @@
 // The stand-alone folder chooser: the chain to the current folder and its subfolders as one indented list.
 #include "folders/ChooseDirectoryDialog.h"
 
+#include <algorithm>
+
 #include "res/resource.h"
 
 namespace {
@@ -46,9 +48,7 @@ void ChooseDirectoryDialog::DoDataExchange(DataExchange& dx) {
 BOOL ChooseDirectoryDialog::OnInitDialog() {
     Dialog::OnInitDialog();
     m_folderList.SetSmallImageList(MakeFolderImages());
-    RECT client = {};
-    GetClientRect(m_folderList.Handle(), &client);
-    m_folderList.InsertColumn(0, client.right - client.left - GetSystemMetrics(SM_CXVSCROLL));
+    m_folderList.InsertColumn(0, 0);
     ShowCurrentFolder();
     return TRUE;
 }
@@ -90,7 +90,23 @@ void ChooseDirectoryDialog::ShowCurrentFolder() {
     m_itemCount = 0;
     FillList(m_root);
     SelectPathItem(m_currentPath);
+    FitColumn();
     UpdateData(false);
+}
+
+void ChooseDirectoryDialog::FitColumn() {
+    RECT client = {};
+    GetClientRect(m_folderList.Handle(), &client);
+    int width = client.right - client.left - GetSystemMetrics(SM_CXVSCROLL);
+    // Room for the label's own padding on both sides.
+    constexpr int kLabelMargin = 12;
+    int step = GetSystemMetrics(SM_CXSMICON);
+    for (int i = 0, count = m_folderList.GetItemCount(); i < count; ++i) {
+        if (auto* node = reinterpret_cast<const FolderNode*>(m_folderList.GetItemData(i)))
+            width = std::max(width, (node->m_level + 1) * step + m_folderList.GetStringWidth(node->m_name) +
+                                        kLabelMargin);
+    }
+    m_folderList.SetColumnWidth(0, width);
 }
 
 LRESULT ChooseDirectoryDialog::OnDblclkFolderList(NMHDR* header) {

@@ -29,6 +29,8 @@ private:
 
     // Empties the list, rebuilds the tree for m_currentPath, refills and selects it.
     void ShowCurrentFolder();
+    // Widens the one column to the deepest indented name, so long chains scroll instead of being cut.
+    void FitColumn();
     void OnChangeDirectoryName() {}
     LRESULT OnDblclkFolderList(NMHDR* header);
     LRESULT OnClickFolderList(NMHDR*) { return 0; }

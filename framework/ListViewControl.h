@@ -56,6 +56,14 @@ public:
         Send(LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
     }
 
+    void SetColumnWidth(int index, int width) const {
+        Send(LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(index), MAKELPARAM(width, 0));
+    }
+    // The text's width in the list's font, in pixels.
+    int GetStringWidth(const std::string& text) const {
+        return static_cast<int>(Send(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text.c_str())));
+    }
+
 private:
     LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const {
         return SendMessageA(Handle(), message, wParam, lParam);
