@@ -7,6 +7,7 @@
 
 #include "Driver.h"
 #include "ListViewProbe.h"
+#include "support/PathComponents.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -14,15 +15,6 @@ constexpr int kFolderList = 1006;
 constexpr int kDirectoryName = 1007;
 constexpr int kClosed = 0;
 constexpr int kOpen = 1;
-
-std::vector<std::string> Components(const std::string& path) {
-    std::vector<std::string> parts;
-    std::string::size_type start = 0;
-    for (std::string::size_type end; (end = path.find('\\', start)) != std::string::npos; start = end + 1)
-        parts.push_back(path.substr(start, end - start));
-    parts.push_back(path.substr(start));
-    return parts;
-}
 
 // One run of the chooser on a folder, its standard output caught in a file.
 class ChooserRun {
@@ -81,7 +73,7 @@ private:
 
 // The list holds the chain of `folder` open, indented by depth, then exactly `children` closed.
 void ExpectListing(const ChooserRun& run, const std::string& folder, std::vector<std::string> children) {
-    std::vector<std::string> chain = Components(folder);
+    std::vector<std::string> chain = PathComponents(folder);
     std::vector<ListViewProbe::Item> items = run.Items();
     ASSERT_EQ(items.size(), chain.size() + children.size()) << folder;
     for (size_t i = 0; i < chain.size(); ++i) {
@@ -152,7 +144,7 @@ TEST(ChooseDirectory, DoubleClicksGoDownUpAndToTheDriveThenOkReturnsIt) {
     EXPECT_EQ(items[0].text, drive);
     EXPECT_EQ(items[0].image, kOpen);
     EXPECT_TRUE(items[0].selected);
-    std::string firstFolder = Components(temp.Path())[1];
+    std::string firstFolder = PathComponents(temp.Path())[1];
     EXPECT_TRUE(std::any_of(items.begin() + 1, items.end(), [&](const ListViewProbe::Item& item) {
         return item.text == firstFolder && item.indent == 1 && item.image == kClosed && !item.selected;
     }));
@@ -194,4 +186,13 @@ TEST(ChooseDirectory, RereadsTheCurrentFolderLosesAVanishedOneAndOkTakesTheTyped
                         Driver::kTimeoutMs, &ignored);
     EXPECT_EQ(run.Finish(IDOK), 0u);
     EXPECT_EQ(run.Output(), typed + "\r\n");
+}
+
+TEST(ChooseDirectory, InstallerExeCarriesTheChooserDialogAndItsIcons) {
+    HMODULE exe = LoadLibraryExA(WindowsPath(KS_INSTALLER_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(exe, nullptr);
+    EXPECT_NE(FindResourceA(exe, MAKEINTRESOURCEA(130), RT_DIALOG), nullptr);
+    EXPECT_NE(FindResourceA(exe, MAKEINTRESOURCEA(134), RT_GROUP_ICON), nullptr);
+    EXPECT_NE(FindResourceA(exe, MAKEINTRESOURCEA(135), RT_GROUP_ICON), nullptr);
+    FreeLibrary(exe);
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "folders/FolderNode.h"
+#include "support/PathComponents.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -37,15 +38,6 @@ void ExpectConsistent(const FolderNode& node, int level, const std::string& pare
         ExpectConsistent(child, level + 1, node.m_path);
 }
 
-// The components of a full path as the chain should hold them.
-std::vector<std::string> Components(const std::string& path) {
-    std::vector<std::string> parts;
-    std::string::size_type start = 0;
-    for (std::string::size_type end; (end = path.find('\\', start)) != std::string::npos; start = end + 1)
-        parts.push_back(path.substr(start, end - start));
-    parts.push_back(path.substr(start));
-    return parts;
-}
 } // namespace
 
 TEST(FolderNode, NewNodeIsEmptyAndHidden) {
@@ -68,7 +60,7 @@ TEST(FolderNode, BuildMakesOneOpenNodePerComponentThenTheSubfoldersClosed) {
 
     FolderNode top;
     ASSERT_TRUE(top.BuildFromPath(current + "\\"));
-    std::vector<std::string> parts = Components(current);
+    std::vector<std::string> parts = PathComponents(current);
     EXPECT_EQ(top.m_name, parts.front());
     EXPECT_EQ(top.m_path, parts.front());
     ExpectConsistent(top, 0, "");
@@ -216,7 +208,7 @@ TEST(FolderNode, BareDriveWasNeverFoundSoTheUserCouldNotGoUpToIt) {
     EXPECT_TRUE(top.m_onPath);
     // The drive's own folders are read, among them the first folder of the temporary path.
     std::vector<std::string> names = ChildNames(top);
-    std::string firstFolder = Components(temp.Path())[1];
+    std::string firstFolder = PathComponents(temp.Path())[1];
     EXPECT_NE(std::find(names.begin(), names.end(), firstFolder), names.end());
     ExpectConsistent(top, 0, "");
 }
@@ -251,7 +243,7 @@ TEST(FolderNode, DoubledBackslashesEndInAChainWithAnEmptyNamedNode) {
     const FolderNode& last = LastOfChain(top);
     EXPECT_EQ(last.m_name, "x");
     EXPECT_EQ(last.m_path, temp.Path() + "\\\\x");
-    EXPECT_EQ(last.m_level, static_cast<int>(Components(temp.Path()).size()) + 1);
+    EXPECT_EQ(last.m_level, static_cast<int>(PathComponents(temp.Path()).size()) + 1);
     EXPECT_EQ(ChildNames(last), (std::vector<std::string>{"y"}));
 
     // Runs of backslashes anywhere end, and whatever was built keeps paths and levels in step.
