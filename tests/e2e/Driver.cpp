@@ -39,14 +39,19 @@ Driver::~Driver() {
     }
 }
 
-bool Driver::Start(const std::string& exe, const std::string& workingDir) {
+bool Driver::Start(const std::string& exe, const std::string& workingDir, const std::string& arguments,
+                   HANDLE output) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    if (output) {
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdOutput = output;
+    }
     PROCESS_INFORMATION info = {};
-    std::string commandLine = "\"" + exe + "\"";
+    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
-    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr,
                         workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info))
         return false;
     CloseHandle(info.hThread);

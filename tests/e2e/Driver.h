@@ -17,7 +17,9 @@ public:
     Driver(const Driver&) = delete;
     Driver& operator=(const Driver&) = delete;
 
-    bool Start(const std::string& exe, const std::string& workingDir);
+    // With an output handle (inheritable), the program's standard output goes there.
+    bool Start(const std::string& exe, const std::string& workingDir, const std::string& arguments = "",
+               HANDLE output = nullptr);
     DWORD ProcessId() const { return m_processId; }
     HANDLE Process() const { return m_process.get(); }
 
