@@ -241,8 +241,9 @@ LRESULT InstallerDialog::OnPackDone(WPARAM token, LPARAM counts) {
     if (!IsOurPackRun(token))
         return 0;
     std::shared_ptr<PackRun> run = std::move(m_packRun);
+    // The number of sources is the run's own; the message only has room for a clamped copy.
     int okCount = LOWORD(counts);
-    int sourceCount = HIWORD(counts);
+    int sourceCount = run->SourceCount();
     if (sourceCount > 0 && okCount >= sourceCount)
         return OnDone(0, 0);
     ShowMessageBox(Handle(),

@@ -109,9 +109,13 @@ TEST(PackRun, SuccessShowsInstallDoneLeavesTheButtonInertAndTheLogBehind) {
     EXPECT_TRUE(run.driver.NoDialogFor("kit", 300));
     EXPECT_TRUE(Driver::ItemEnabled(run.window, kInstall));
 
+    // A second press right behind the first must not start a second installation.
+    Driver::Click(run.window, kInstall);
     run.Press(kInstall);
     ASSERT_TRUE(run.Answer("kit", "Install done."));
+    EXPECT_TRUE(run.driver.NoDialogFor("kit", 300));
     Driver::Settle(run.window);
+    EXPECT_EQ(Matches(run.game, "log_*.txt").size(), 1u);
     EXPECT_EQ(Driver::ItemText(run.window, kInstall), "Done");
     EXPECT_TRUE(Driver::ItemEnabled(run.window, kInstall));
     EXPECT_TRUE(Driver::ItemEnabled(run.window, kChangePath));
