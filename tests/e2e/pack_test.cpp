@@ -40,9 +40,11 @@ struct PackInstall {
     Driver driver;
     HWND window = nullptr;
 
-    explicit PackInstall(const std::string& mode, const std::string& gameSubfolder = "") {
+    explicit PackInstall(const std::string& mode, const std::string& gameSubfolder = "",
+                         const std::string& moreKeys = "") {
         game = gameSubfolder.empty() ? layout.GameDir() : layout.Game().MakeFolder(gameSubfolder);
-        layout.WriteIni("ks_version=KS2\r\nsource_pff=newgui.pff\r\ndestination_pff=resource.pff\r\n");
+        layout.WriteIni("ks_version=KS2\r\nsource_pff=newgui.pff\r\ndestination_pff=resource.pff\r\n" +
+                        moreKeys);
         layout.Program().WriteFile("newgui.pff", "source");
         CopyFileA(WindowsPath(KS_PACK_EXE).c_str(), (game + "\\pack.exe").c_str(), FALSE);
         WriteFileText(game + "\\resource.pff", "destination");
@@ -205,4 +207,19 @@ TEST(PackRun, GameFolderWithAmpersandAndPercentReachesTheToolUnchanged) {
     // Nothing but the tool ran: no stray output beside the program or the game.
     EXPECT_EQ(Matches(run.layout.ProgramDir(), "*").size(), 5u); // ., .., kit.exe, install.ini, newgui.pff
     EXPECT_EQ(Matches(run.layout.GameDir(), "*").size(), 3u);    // ., .., R&D%OS%
+}
+
+TEST(PackRun, PressWhileTheFirstPressShowsABoxStartsNoSecondInstallation) {
+    PackInstall run("ok", "", "copy_file_1=missing.txt\r\n");
+    ASSERT_NE(run.window, nullptr);
+    run.Press(kInstall);
+    HWND box = run.driver.WaitForDialog("KSInstaller");
+    ASSERT_NE(box, nullptr);
+    // The box's own loop would hand this press to the window while the first one waits.
+    run.Press(kInstall);
+    ASSERT_TRUE(Driver::Dismiss(box, IDOK));
+    EXPECT_TRUE(run.Answer("kit", "Install done."));
+    EXPECT_TRUE(run.driver.NoDialogFor("KSInstaller", 300));
+    EXPECT_EQ(Matches(run.game, "log_*.txt").size(), 1u);
+    EXPECT_TRUE(run.Exit());
 }
