@@ -7,7 +7,9 @@
 #include "config/FileCopier.h"
 #include "framework/Application.h"
 #include "framework/MessageBoxes.h"
+#include "framework/TextFormat.h"
 #include "pack/Messages.h"
+#include "pack/PackRun.h"
 #include "res/resource.h"
 
 namespace {
@@ -146,20 +148,39 @@ void InstallerDialog::OnResetDefault() {
 }
 
 void InstallerDialog::OnInstallNewGui() {
-    if (m_installStarted)
+    // Taken at once: the boxes and the shell call below pump messages, and a press that slips
+    // in there must not start a second installation.
+    if (m_installStarted.exchange(true))
         return;
+    if (!Install())
+        m_installStarted = false; // nothing runs, so the user may try again
+}
+
+bool InstallerDialog::Install() {
     // Never copy into an empty or vanished folder, whatever state the buttons are in.
     if (m_gamePath.empty() || GetFileAttributesA(m_gamePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
         ShowNotice("Choose an existing game folder before installing.", true);
         ValidateGameFolder();
-        return;
+        return false;
     }
     m_settings->m_gameFolder = m_gamePath;
     FileCopier(*m_settings).CopyListedFiles(m_gamePath);
-    m_settings->RunPackJob(true);
+    return m_settings->RunPackJob(true);
+}
+
+void InstallerDialog::PackRunLaunched(const std::shared_ptr<PackRun>& run) {
+    m_installStarted = true;
+    m_packRun = run;
+}
+
+bool InstallerDialog::IsOurPackRun(WPARAM token) const {
+    return m_packRun && token == m_packRun->Token();
 }
 
 void InstallerDialog::OnDestroy() {
+    // The watcher must not post to a window that is gone.
+    if (m_packRun)
+        m_packRun->Stop();
     for (const std::string& path : m_filesToDelete)
         DeleteFileA(path.c_str());
     m_settings.reset();
@@ -210,11 +231,27 @@ LRESULT InstallerDialog::OnShowText(WPARAM text, LPARAM plain) {
     return ShowMessageBox(Handle(), *owned, plain ? MB_OK : MB_OKCANCEL | MB_ICONQUESTION, kNoticeCaption);
 }
 
-LRESULT InstallerDialog::OnPackBegins(WPARAM, LPARAM) {
-    EnableControls(false);
+LRESULT InstallerDialog::OnPackBegins(WPARAM token, LPARAM) {
+    if (IsOurPackRun(token))
+        EnableControls(false);
     return 0;
 }
 
-LRESULT InstallerDialog::OnPackDone(WPARAM, LPARAM) {
-    return OnDone(0, 0);
+LRESULT InstallerDialog::OnPackDone(WPARAM token, LPARAM counts) {
+    if (!IsOurPackRun(token))
+        return 0;
+    std::shared_ptr<PackRun> run = std::move(m_packRun);
+    // The number of sources is the run's own; the message only has room for a clamped copy.
+    int okCount = LOWORD(counts);
+    int sourceCount = run->SourceCount();
+    if (sourceCount > 0 && okCount >= sourceCount)
+        return OnDone(0, 0);
+    ShowMessageBox(Handle(),
+                   FormatText("Packing failed: %d of %d archives reported OK. See the log %s", okCount,
+                              sourceCount, run->LogPath().c_str()),
+                   MB_OK | MB_ICONEXCLAMATION, kNoticeCaption);
+    // Back to ready: the buttons as before packing and the install button usable again.
+    EnableControls(true);
+    m_installStarted = false;
+    return 0;
 }

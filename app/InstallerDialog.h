@@ -27,6 +27,7 @@ public:
     void PostNotice(std::string text, bool plain) override;
     HWND WindowHandle() const override { return Handle(); }
     void AddFileToDelete(const std::string& path) override { m_filesToDelete.push_back(path); }
+    void PackRunLaunched(const std::shared_ptr<PackRun>& run) override;
 
 protected:
     BOOL OnInitDialog() override;
@@ -40,6 +41,9 @@ private:
     void ResetToDefaultFolder();
     void EnableControls(bool enable);
     void RefreshFolderBox() { UpdateData(false); }
+    bool Install();
+    // True when the message carries the token of the run in flight.
+    bool IsOurPackRun(WPARAM token) const;
 
     LRESULT OnSysCommand(WPARAM id, LPARAM lParam);
     void OnPaint();
@@ -53,7 +57,7 @@ private:
     LRESULT OnDone(WPARAM, LPARAM);
     LRESULT OnShowText(WPARAM text, LPARAM plain);
     LRESULT OnPackBegins(WPARAM, LPARAM);
-    LRESULT OnPackDone(WPARAM okCount, LPARAM sourceCount);
+    LRESULT OnPackDone(WPARAM token, LPARAM counts);
 
     StaticControl m_pictureFrame;
     Button m_changePathButton;
@@ -63,13 +67,16 @@ private:
     std::string m_gamePath;
     HICON m_hIcon = nullptr;
     bool m_folderDiffersFromDefault = false;
-    // Written by the pack run's reports and read by the install button; only goes to true.
+    // Set by the install button before it does anything; cleared again only when that press
+    // launched no pack run, or when the run it launched reported failure.
     std::atomic<bool> m_installStarted{false};
     UniqueGdiObject m_picture;
     LONG m_pictureWidth = 0;
     LONG m_pictureHeight = 0;
     std::unique_ptr<InstallSettings> m_settings;
     std::vector<std::string> m_filesToDelete;
+    // The pack run in flight, whose watcher alone may report; stopped when the window goes.
+    std::shared_ptr<PackRun> m_packRun;
 
     PendingTexts m_pendingTexts;
     std::vector<const char*> m_lentTexts;

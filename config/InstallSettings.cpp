@@ -6,7 +6,9 @@
 #include "config/EditionTable.h"
 #include "config/RegistryKey.h"
 #include "config/RegistryValue.h"
+#include "config/RelativeName.h"
 #include "config/SettingsOwner.h"
+#include "pack/PackJob.h"
 
 namespace {
 
@@ -120,10 +122,15 @@ std::string InstallSettings::DetectGameFolder() {
     return m_gameFolder;
 }
 
-bool InstallSettings::RunPackJob(bool /*addMSwitch*/) {
-    if (m_editionCode.empty()) {
-        m_owner->ShowNotice("Choose a Kestrel Squad version", true);
-        return false;
-    }
-    return false;
+bool InstallSettings::RunPackJob(bool addMSwitch) {
+    PackJob::Inputs inputs;
+    inputs.editionCode = m_editionCode;
+    inputs.destinationPff = m_destinationPff;
+    inputs.gameFolder = m_gameFolder;
+    inputs.programDir = GetProgramDir();
+    inputs.sourcePffs = &m_sourcePffs;
+    inputs.fileExists = [this](const std::string& path) { return FileExists(path); };
+    inputs.shortPath = [this](const std::string& path) { return GetShortPath(path); };
+    inputs.nameIsSafe = &RelativeName::IsSafe;
+    return PackJob(std::move(inputs), *m_owner).Run(addMSwitch);
 }

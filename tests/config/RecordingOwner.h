@@ -1,6 +1,7 @@
 // A settings owner that records what the settings object tells the user.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,9 +17,12 @@ public:
 
     int ShowNotice(std::string text, bool plain) override;
     void PostNotice(std::string text, bool plain) override;
-    HWND WindowHandle() const override { return nullptr; }
+    HWND WindowHandle() const override { return m_window; }
     void AddFileToDelete(const std::string& path) override { m_filesToDelete.push_back(path); }
+    void PackRunLaunched(const std::shared_ptr<PackRun>& run) override { m_runs.push_back(run); }
 
     std::vector<Notice> m_notices;
     std::vector<std::string> m_filesToDelete;
+    HWND m_window = nullptr; // where pack runs report
+    std::vector<std::shared_ptr<PackRun>> m_runs;
 };

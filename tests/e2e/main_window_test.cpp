@@ -63,6 +63,8 @@ TEST(MainWindow, AcceptedLicenceShowsConfiguredTextsAndDetectedFolderThenCopies)
     Answer(driver, "KSInstaller",
            "Failed to copy file " + layout.Program() / "nodir\\c.txt" + " to " +
                layout.Game() / "nodir\\c.txt");
+    // The pack job comes last and finds no archives configured.
+    Answer(driver, "KSInstaller", "Source and destination files unspecified.  Can't pack.");
     Driver::Settle(window);
     EXPECT_EQ(ReadWholeFile(layout.Game() / "a.txt"), "new a");
     EXPECT_EQ(ReadWholeFile(layout.Game() / "data\\b.txt"), "b");

@@ -1,0 +1,35 @@
+// The results watcher: waits for the pack run to end, counts its log and tells the window.
+#pragma once
+
+#include <memory>
+
+#include "framework/Handles.h"
+#include "framework/WorkerThread.h"
+
+class PackRun;
+
+class CGetResults : public WorkerThread {
+public:
+    // Between attempts; also how soon a stop request is seen.
+    static constexpr DWORD kPollMs = 100;
+
+    CGetResults();
+    ~CGetResults() override;
+
+    const RuntimeClass* GetRuntimeClass() const override;
+    static const RuntimeClass kRuntimeClass;
+
+    BOOL InitInstance() override { return TRUE; }
+    // Posts 2060, waits, counts and posts 2061 with MAKELPARAM(count, sources) unless stopped.
+    int Run() override;
+
+    // Set before the thread starts. The process may be empty when the shell gave none: then
+    // the log is judged once it holds text.
+    std::shared_ptr<PackRun> m_run;
+    UniqueKernelHandle m_process;
+
+private:
+    // True once the run has finished (or, without a process, the log holds text).
+    bool RunEnded() const;
+    bool LogHasText() const;
+};

@@ -1,0 +1,79 @@
+// Counts the success reports in a pack log.
+#include "pack/LogCounter.h"
+
+#include <windows.h>
+
+#include "framework/Handles.h"
+
+namespace {
+
+// Reads a file byte by byte through a fixed buffer, dropping the CR of each CR LF.
+class TextReader {
+public:
+    explicit TextReader(HANDLE file) : m_file(file) {}
+
+    // False at the end of the file or on a read error.
+    bool Next(char& c) {
+        if (!Raw(c))
+            return false;
+        if (c == '\r') {
+            char after;
+            if (!Raw(after))
+                return true;
+            if (after == '\n') {
+                c = '\n';
+                return true;
+            }
+            --m_position; // a lone CR stays; the next byte is read again
+        }
+        return true;
+    }
+
+private:
+    bool Raw(char& c) {
+        if (m_position == m_length) {
+            DWORD read = 0;
+            if (!ReadFile(m_file, m_buffer, sizeof m_buffer, &read, nullptr) || read == 0)
+                return false;
+            m_length = read;
+            m_position = 0;
+        }
+        c = m_buffer[m_position++];
+        return true;
+    }
+
+    HANDLE m_file;
+    char m_buffer[4096];
+    DWORD m_length = 0;
+    DWORD m_position = 0;
+};
+
+} // namespace
+
+int LogCounter::CountOkPieces(const std::string& logPath) {
+    // The command interpreter may still hold the log open for writing.
+    UniqueFileHandle file(CreateFileA(logPath.c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file)
+        return 0;
+    TextReader reader(file.get());
+    int count = 0;
+    std::string piece;
+    piece.reserve(kPieceLength);
+    bool more = true;
+    while (more) {
+        piece.clear();
+        char c;
+        while ((more = reader.Next(c))) {
+            if (c == '\n')
+                break;
+            piece += c;
+            if (piece.size() == static_cast<size_t>(kPieceLength))
+                break;
+        }
+        if (piece.find("OK") != std::string::npos)
+            ++count;
+    }
+    return count;
+}

@@ -1,0 +1,168 @@
+// Writes the pack batch file, has the shell run it hidden and starts the results watcher.
+#include "pack/PackJob.h"
+
+#include <shellapi.h>
+
+#include <memory>
+
+#include "framework/Handles.h"
+#include "framework/TextFormat.h"
+#include "pack/BatchLine.h"
+#include "pack/CGetResults.h"
+#include "pack/Messages.h"
+#include "pack/PackRun.h"
+#include "pack/SettingsOwner.h"
+
+std::string PackJob::MakeBatchFileName() const {
+    return BatchLine::FileName(m_in.programDir, "packit_", m_in.tickCount(), ".bat");
+}
+
+std::string PackJob::MakeLogFileName() const {
+    return BatchLine::FileName(m_in.shortPath(m_in.gameFolder), "log_", m_in.tickCount(), ".txt");
+}
+
+bool PackJob::NamesAreComplete() {
+    bool noSource = m_in.sourcePffs->empty();
+    bool noDestination = m_in.destinationPff.empty();
+    if (!noSource && !noDestination)
+        return true;
+    const char* which = noSource && noDestination ? "Source and destination"
+                        : noSource                ? "Source"
+                                                  : "Destination";
+    m_owner.PostNotice(
+        FormatText("%s file%s unspecified.  Can't pack.", which, noSource && noDestination ? "s" : ""),
+        false);
+    return false;
+}
+
+bool PackJob::NamesAreSafe() {
+    auto refuse = [this](const char* key, const std::string& value) {
+        m_owner.ShowNotice(
+            FormatText("The %s value %s in install.ini is not allowed: it must name a file inside "
+                       "its folder. Can't pack.",
+                       key, value.c_str()),
+            true);
+        return false;
+    };
+    // The destination is written by the tool, so it must stay inside the game folder.
+    if (!m_in.nameIsSafe(m_in.destinationPff))
+        return refuse("destination_pff", m_in.destinationPff);
+    for (const std::string& source : *m_in.sourcePffs) {
+        // Names with a folder part are used as they are; only bare names are joined to ours.
+        if (source.find('\\') == std::string::npos && !m_in.nameIsSafe(source))
+            return refuse("source_pff", source);
+    }
+    return true;
+}
+
+bool PackJob::WriteBatchFile(const std::string& path, const std::string& line) {
+    // Never append to or run a file someone else left under our name: remove it and start anew.
+    UniqueFileHandle file(
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file && GetLastError() == ERROR_FILE_EXISTS) {
+        if (!DeleteFileA(path.c_str())) {
+            m_owner.ShowNotice(
+                FormatText("The old pack batch file %s cannot be removed (error %lu). Can't pack.",
+                           path.c_str(), GetLastError()),
+                true);
+            return false;
+        }
+        file.reset(
+            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+    if (!file) {
+        m_owner.ShowNotice(FormatText("The pack batch file %s cannot be created (error %lu). Can't pack.",
+                                      path.c_str(), GetLastError()),
+                           true);
+        return false;
+    }
+    std::string text = line + "\r\n";
+    DWORD written = 0;
+    bool ok = WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+              written == text.size() && FlushFileBuffers(file.get());
+    DWORD error = GetLastError();
+    file.reset();
+    if (!ok) {
+        DeleteFileA(path.c_str());
+        m_owner.ShowNotice(FormatText("The pack batch file %s cannot be written (error %lu). Can't pack.",
+                                      path.c_str(), error),
+                           true);
+    }
+    return ok;
+}
+
+bool PackJob::Launch(const std::string& batchPath, const std::string& logPath, int sourceCount) {
+    SHELLEXECUTEINFOA execute = {};
+    execute.cbSize = sizeof execute;
+    // The process handle tells when the run has finished; our own box replaces the shell's.
+    execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
+    execute.hwnd = m_owner.WindowHandle();
+    execute.lpVerb = "open";
+    execute.lpFile = batchPath.c_str();
+    execute.lpParameters = "";
+    // Relative sources and the batch file itself are found in the folder it was written to.
+    execute.lpDirectory = m_in.programDir.c_str();
+    execute.nShow = SW_HIDE;
+    if (!ShellExecuteExA(&execute)) {
+        DWORD error = GetLastError();
+        DeleteFileA(batchPath.c_str());
+        m_owner.ShowNotice(FormatText("The pack batch file %s cannot be run (error %lu). Can't pack.",
+                                      batchPath.c_str(), error),
+                           true);
+        return false;
+    }
+    m_owner.AddFileToDelete(batchPath);
+
+    auto run = std::make_shared<PackRun>(m_owner.WindowHandle(), logPath, sourceCount);
+    m_owner.PackRunLaunched(run);
+    auto watcher = std::make_unique<CGetResults>();
+    watcher->m_run = run;
+    watcher->m_process.reset(execute.hProcess);
+    std::unique_ptr<WorkerThread> thread(watcher.release());
+    if (!WorkerThread::Start(thread)) {
+        // Nobody will watch the run: report it as failed so the window does not wait for ever.
+        run->Post(kMsgPackDone, MAKELPARAM(0, sourceCount));
+    }
+    return true;
+}
+
+bool PackJob::Run(bool addMSwitch) {
+    if (m_in.editionCode.empty()) {
+        m_owner.ShowNotice("Choose a Kestrel Squad version", true);
+        return false;
+    }
+    if (!NamesAreComplete() || !NamesAreSafe())
+        return false;
+
+    std::string packTool, destination;
+    std::vector<std::string> sources;
+    for (std::string& entry : *m_in.sourcePffs) {
+        // Rewritten in place, so a later run finds a full path and leaves it alone.
+        if (entry.find('\\') == std::string::npos)
+            entry = m_in.programDir + "\\" + entry;
+        sources.push_back(entry);
+    }
+    const std::string& baseFolder = m_in.gameFolder.empty() ? m_in.programDir : m_in.gameFolder;
+    destination = baseFolder + "\\" + m_in.destinationPff;
+    packTool = baseFolder + "\\pack.exe";
+
+    // Every file is looked at, so the user hears of all missing ones at once.
+    bool allThere = m_in.fileExists(packTool);
+    for (const std::string& source : sources)
+        allThere = m_in.fileExists(source) && allThere;
+    allThere = m_in.fileExists(destination) && allThere;
+    if (!allThere)
+        return false;
+
+    std::string batchPath = MakeBatchFileName();
+    std::string logPath = MakeLogFileName();
+    // Each source is shortened on its own; the joined list is no path the platform knows.
+    std::vector<std::string> shortSources;
+    for (const std::string& source : sources)
+        shortSources.push_back(m_in.shortPath(source));
+    std::string line = BatchLine::Build(m_in.shortPath(packTool), m_in.shortPath(destination), shortSources,
+                                        addMSwitch, m_in.shortPath(logPath));
+    if (!WriteBatchFile(batchPath, line))
+        return false;
+    return Launch(batchPath, logPath, static_cast<int>(sources.size()));
+}

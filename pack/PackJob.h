@@ -1,0 +1,43 @@
+// Writes the pack batch file, has the shell run it hidden and starts the results watcher.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class SettingsOwner;
+
+class PackJob {
+public:
+    // What the job works on, handed in by the settings object.
+    struct Inputs {
+        std::string editionCode;
+        std::string destinationPff;
+        std::string gameFolder;
+        std::string programDir;
+        std::vector<std::string>* sourcePffs = nullptr;     // names without a folder are made full here
+        std::function<bool(const std::string&)> fileExists; // tells the user of a missing file
+        std::function<std::string(const std::string&)> shortPath;
+        std::function<bool(const std::string&)> nameIsSafe; // for names joined to a folder of ours
+        std::function<DWORD()> tickCount = GetTickCount;
+    };
+
+    PackJob(Inputs inputs, SettingsOwner& owner) : m_in(std::move(inputs)), m_owner(owner) {}
+
+    // True once the batch file runs and its watcher has started; every stop is reported.
+    bool Run(bool addMSwitch);
+
+    std::string MakeBatchFileName() const;
+    std::string MakeLogFileName() const;
+
+private:
+    bool NamesAreComplete();
+    bool NamesAreSafe();
+    bool WriteBatchFile(const std::string& path, const std::string& line);
+    bool Launch(const std::string& batchPath, const std::string& logPath, int sourceCount);
+
+    Inputs m_in;
+    SettingsOwner& m_owner;
+};

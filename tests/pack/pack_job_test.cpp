@@ -1,0 +1,194 @@
+// The pack job: its checks in order, the source names, the batch file and the launch.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "ReportWindow.h"
+#include "config/InstallSettings.h"
+#include "config/RecordingOwner.h"
+#include "config/RelativeName.h"
+#include "pack/Messages.h"
+#include "pack/PackJob.h"
+#include "pack/PackRun.h"
+#include "support/TempFolder.h"
+
+namespace {
+std::string PackToolFromBuild() {
+    std::string path = std::string("Z:") + KS_PACK_EXE;
+    for (char& c : path)
+        if (c == '/')
+            c = '\\';
+    return path;
+}
+
+// Settings over a scratch add-on folder and game folder, telling a hidden window.
+struct JobFixture {
+    TempFolder program;
+    TempFolder game;
+    ReportWindow window;
+    RecordingOwner owner;
+    InstallSettings settings;
+
+    JobFixture() {
+        owner.m_window = window.Handle();
+        settings.m_owner = &owner;
+        settings.m_programDir = program.Path();
+        settings.m_gameFolder = game.Path();
+        settings.m_editionCode = "KS2";
+        settings.m_destinationPff = "gui.pff";
+        settings.m_sourcePffs = {"newgui.pff"};
+    }
+    void MakeAllFiles() {
+        CopyFileA(PackToolFromBuild().c_str(), (game / "pack.exe").c_str(), FALSE);
+        game.WriteFile("gui.pff", "destination");
+        program.WriteFile("newgui.pff", "source");
+    }
+    // The job as the settings object runs it, with the tick count fixed.
+    bool Run(DWORD tick) {
+        PackJob::Inputs inputs;
+        inputs.editionCode = settings.m_editionCode;
+        inputs.destinationPff = settings.m_destinationPff;
+        inputs.gameFolder = settings.m_gameFolder;
+        inputs.programDir = settings.m_programDir;
+        inputs.sourcePffs = &settings.m_sourcePffs;
+        inputs.fileExists = [this](const std::string& path) { return settings.FileExists(path); };
+        inputs.shortPath = [this](const std::string& path) { return settings.GetShortPath(path); };
+        inputs.nameIsSafe = &RelativeName::IsSafe;
+        inputs.tickCount = [tick] { return tick; };
+        return PackJob(std::move(inputs), owner).Run(true);
+    }
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const RecordingOwner::Notice& notice : owner.m_notices)
+            texts.push_back(notice.text);
+        return texts;
+    }
+};
+
+using Texts = std::vector<std::string>;
+} // namespace
+
+TEST(PackJob, EditionCheckComesFirstAndAloneThenTheArchiveNamesAreChecked) {
+    JobFixture f;
+    f.settings.m_editionCode.clear();
+    f.settings.m_destinationPff.clear();
+    f.settings.m_sourcePffs.clear();
+    EXPECT_FALSE(f.settings.RunPackJob(true));
+    ASSERT_EQ(f.Texts(), Texts{"Choose a Kestrel Squad version"});
+    EXPECT_TRUE(f.owner.m_notices[0].plain);
+    EXPECT_FALSE(f.owner.m_notices[0].posted);
+
+    f.settings.m_editionCode = "KS2";
+    struct Case {
+        bool source, destination;
+        const char* text;
+    };
+    for (const Case& c : {Case{false, false, "Source and destination files unspecified.  Can't pack."},
+                          Case{false, true, "Source file unspecified.  Can't pack."},
+                          Case{true, false, "Destination file unspecified.  Can't pack."}}) {
+        f.owner.m_notices.clear();
+        f.settings.m_sourcePffs = c.source ? std::vector<std::string>{"a.pff"} : std::vector<std::string>{};
+        f.settings.m_destinationPff = c.destination ? "gui.pff" : "";
+        EXPECT_FALSE(f.settings.RunPackJob(true));
+        ASSERT_EQ(f.Texts(), Texts{c.text});
+        EXPECT_TRUE(f.owner.m_notices[0].posted);
+        EXPECT_FALSE(f.owner.m_notices[0].plain);
+    }
+}
+
+TEST(PackJob, NamesThatWouldLeaveTheirFolderAreRefusedBeforeAnythingIsJoined) {
+    JobFixture f;
+    f.MakeAllFiles();
+    f.settings.m_destinationPff = "..\\gui.pff";
+    EXPECT_FALSE(f.Run(1));
+    ASSERT_EQ(f.owner.m_notices.size(), 1u);
+    EXPECT_EQ(f.owner.m_notices[0].text,
+              "The destination_pff value ..\\gui.pff in install.ini is not allowed: it must "
+              "name a file inside its folder. Can't pack.");
+
+    f.owner.m_notices.clear();
+    f.settings.m_destinationPff = "gui.pff";
+    f.settings.m_sourcePffs = {"C:newgui.pff"};
+    EXPECT_FALSE(f.Run(1));
+    ASSERT_EQ(f.owner.m_notices.size(), 1u);
+    EXPECT_NE(f.owner.m_notices[0].text.find("source_pff value C:newgui.pff"), std::string::npos);
+    EXPECT_EQ(f.settings.m_sourcePffs, Texts{"C:newgui.pff"});
+    EXPECT_TRUE(f.owner.m_runs.empty());
+}
+
+TEST(PackJob, EveryMissingFileIsReportedInOrderAndSourcesAreMadeFullOnlyOnce) {
+    JobFixture f;
+    f.settings.m_sourcePffs = {"newgui.pff", "data\\extra.pff"};
+    const Texts expected = {"The file does not exist: " + f.game / "pack.exe",
+                            "The file does not exist: " + f.program / "newgui.pff",
+                            "The file does not exist: data\\extra.pff",
+                            "The file does not exist: " + f.game / "gui.pff"};
+    for (int run = 0; run < 2; ++run) {
+        f.owner.m_notices.clear();
+        EXPECT_FALSE(f.Run(1));
+        EXPECT_EQ(f.Texts(), expected) << "run " << run;
+        EXPECT_EQ(f.settings.m_sourcePffs, (Texts{f.program / "newgui.pff", "data\\extra.pff"}));
+    }
+    EXPECT_FALSE(PathExists(f.program / "packit_1.bat"));
+
+    // Without a game folder the tool and the destination are looked for in the program folder.
+    f.owner.m_notices.clear();
+    f.settings.m_gameFolder.clear();
+    EXPECT_FALSE(f.Run(1));
+    EXPECT_EQ(f.owner.m_notices.front().text, "The file does not exist: " + f.program / "pack.exe");
+    EXPECT_EQ(f.owner.m_notices.back().text, "The file does not exist: " + f.program / "gui.pff");
+}
+
+TEST(PackJob, LaunchedRunWritesOneFreshCrLfLineRunsTheToolAndReportsByToken) {
+    JobFixture f;
+    f.MakeAllFiles();
+    // A file left under the batch name is replaced, never run or appended to.
+    f.program.WriteFile("packit_-4096.bat", "echo left behind\r\n");
+    ASSERT_TRUE(f.Run(0xFFFFF000)) << (f.owner.m_notices.empty() ? "" : f.owner.m_notices[0].text);
+    EXPECT_TRUE(f.owner.m_notices.empty());
+
+    const std::string batch = f.program / "packit_-4096.bat";
+    const std::string shortGame = f.settings.GetShortPath(f.game.Path());
+    const std::string source = f.settings.GetShortPath(f.program / "newgui.pff");
+    const std::string log = shortGame + "\\log_-4096.txt";
+    EXPECT_EQ(ReadWholeFile(batch), f.settings.GetShortPath(f.game / "pack.exe") + " " +
+                                        f.settings.GetShortPath(f.game / "gui.pff") + " " + source +
+                                        " /m > " + log + "\r\n");
+    EXPECT_EQ(f.owner.m_filesToDelete, Texts{batch});
+    ASSERT_EQ(f.owner.m_runs.size(), 1u);
+    EXPECT_EQ(f.owner.m_runs[0]->LogPath(), log);
+    EXPECT_EQ(f.owner.m_runs[0]->SourceCount(), 1);
+
+    ASSERT_TRUE(f.window.WaitFor(kMsgPackDone, 10000));
+    ASSERT_EQ(f.window.m_reports.size(), 2u);
+    EXPECT_EQ(f.window.m_reports[0].message, kMsgPackBegins);
+    EXPECT_EQ(f.window.m_reports[1].wParam, f.owner.m_runs[0]->Token());
+    EXPECT_EQ(f.window.m_reports[1].lParam, MAKELPARAM(1, 1));
+    EXPECT_EQ(ReadWholeFile(f.game / "pack-args.txt"),
+              f.settings.GetShortPath(f.game / "gui.pff") + "\r\n" + source + "\r\n/m\r\n");
+    EXPECT_EQ(ReadWholeFile(log), source + ": OK\r\n");
+}
+
+TEST(PackJob, BatchFileThatCannotBeMadeIsReportedAndNothingIsLaunched) {
+    JobFixture f;
+    f.MakeAllFiles();
+    f.settings.m_sourcePffs = {f.program / "newgui.pff"};
+    f.settings.m_programDir = f.program / "gone";
+    EXPECT_FALSE(f.Run(7));
+    ASSERT_EQ(f.owner.m_notices.size(), 1u);
+    EXPECT_EQ(f.owner.m_notices[0].text.rfind(
+                  "The pack batch file " + f.program / "gone\\packit_7.bat" + " cannot be created", 0),
+              0u)
+        << f.owner.m_notices[0].text;
+
+    // A folder under the batch name cannot be replaced by a file.
+    f.owner.m_notices.clear();
+    f.settings.m_programDir = f.program.Path();
+    f.program.MakeFolder("packit_8.bat\\inner");
+    EXPECT_FALSE(f.Run(8));
+    ASSERT_EQ(f.owner.m_notices.size(), 1u);
+    EXPECT_NE(f.owner.m_notices[0].text.find(f.program / "packit_8.bat"), std::string::npos);
+    EXPECT_TRUE(f.owner.m_runs.empty());
+    EXPECT_TRUE(f.owner.m_filesToDelete.empty());
+    EXPECT_FALSE(PathExists(f.game / "pack-args.txt"));
+}
