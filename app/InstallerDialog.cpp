@@ -4,7 +4,9 @@
 #include <algorithm>
 
 #include "app/AboutDialog.h"
+#include "app/ChosenFolder.h"
 #include "config/FileCopier.h"
+#include "folders/CFindFolder.h"
 #include "framework/Application.h"
 #include "framework/MessageBoxes.h"
 #include "pack/Messages.h"
@@ -136,7 +138,31 @@ LRESULT InstallerDialog::OnQueryDragIcon(WPARAM, LPARAM) {
 }
 
 void InstallerDialog::OnChangePath() {
-    // The browse dialog comes with the folder chooser.
+    const std::string& archive = m_settings->m_destinationPff;
+    std::string initialName;
+    if (m_gamePath.empty())
+        initialName = archive;
+    else if (m_gamePath.back() == '\\')
+        initialName = m_gamePath + archive;
+    else
+        initialName = m_gamePath + "\\" + archive;
+    // Without OFN_NOCHANGEDIR the dialog leaves the process in the folder the user browsed to,
+    // and every relative path after it would resolve there.
+    CFindFolder browse(TRUE, nullptr, initialName.c_str(),
+                       OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_NOREADONLYRETURN | OFN_NOCHANGEDIR, nullptr,
+                       nullptr);
+    browse.m_ofn.lpstrTitle = "Browse for Kestrel Squad Folder";
+    if (browse.DoModal() != IDOK)
+        return;
+
+    m_gamePath = ChosenFolder::FromFilePath(browse.GetPathName());
+    RefreshFolderBox();
+    std::string chosen = m_gamePath;
+    m_folderDiffersFromDefault =
+        ChosenFolder::DiffersFrom(chosen, m_settings->DetectGameFolder(), *m_settings);
+    m_resetDefaultButton.Enable(m_folderDiffersFromDefault);
+    if (!ValidateGameFolder())
+        ShowMessageBox(Handle(), "The path " + chosen + " is not valid.", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void InstallerDialog::OnResetDefault() {
