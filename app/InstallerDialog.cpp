@@ -19,6 +19,7 @@ constexpr const char* kNoticeCaption = "KSInstaller";
 const MessageEntry<InstallerDialog> InstallerDialog::kMessageMap[] = {
     {WM_SYSCOMMAND, &InstallerDialog::OnSysCommand},
     {WM_PAINT, &InstallerDialog::OnPaint},
+    {WM_DRAWITEM, &InstallerDialog::OnDrawItem},
     {WM_QUERYDRAGICON, &InstallerDialog::OnQueryDragIcon},
     {BN_CLICKED, IDC_CHANGE_PATH, &InstallerDialog::OnChangePath},
     {BN_CLICKED, IDC_INSTALL, &InstallerDialog::OnInstallNewGui},
@@ -36,6 +37,7 @@ InstallerDialog::InstallerDialog(HWND parent) : Dialog(IDD_KSINSTALLER_DIALOG, p
     m_hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
     m_settings = std::make_unique<InstallSettings>();
     m_settings->m_owner = this;
+    LoadPicture();
 }
 
 InstallerDialog::~InstallerDialog() = default;
@@ -55,6 +57,11 @@ void InstallerDialog::DoDataExchange(DataExchange& dx) {
 
 BOOL InstallerDialog::OnInitDialog() {
     Dialog::OnInitDialog();
+    // Every paint of the frame, whatever causes it, then draws the picture instead of the
+    // frame's text: covering, moving or a box over the window cannot lose it.
+    HWND frame = m_pictureFrame.Handle();
+    LONG_PTR style = GetWindowLongPtrA(frame, GWL_STYLE);
+    SetWindowLongPtrA(frame, GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | SS_OWNERDRAW);
 
     if (HMENU systemMenu = GetSystemMenu(Handle(), FALSE)) {
         char about[256];
@@ -117,6 +124,7 @@ LRESULT InstallerDialog::OnSysCommand(WPARAM id, LPARAM) {
 
 void InstallerDialog::OnPaint() {
     if (!IsIconic(Handle())) {
+        // The frame paints the picture itself (OnDrawItem) whenever it is painted.
         LetDefaultHandle();
         return;
     }

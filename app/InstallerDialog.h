@@ -41,8 +41,12 @@ private:
     void EnableControls(bool enable);
     void RefreshFolderBox() { UpdateData(false); }
 
+    void LoadPicture();
+    void PaintPicture(const DRAWITEMSTRUCT& frame);
+
     LRESULT OnSysCommand(WPARAM id, LPARAM lParam);
     void OnPaint();
+    LRESULT OnDrawItem(WPARAM id, LPARAM item);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     void OnChangePath();
     void OnInstallNewGui();
