@@ -4,7 +4,9 @@
 #include <algorithm>
 
 #include "app/AboutDialog.h"
+#include "app/ChosenFolder.h"
 #include "config/FileCopier.h"
+#include "folders/CFindFolder.h"
 #include "framework/Application.h"
 #include "framework/MessageBoxes.h"
 #include "framework/TextFormat.h"
@@ -19,6 +21,7 @@ constexpr const char* kNoticeCaption = "KSInstaller";
 const MessageEntry<InstallerDialog> InstallerDialog::kMessageMap[] = {
     {WM_SYSCOMMAND, &InstallerDialog::OnSysCommand},
     {WM_PAINT, &InstallerDialog::OnPaint},
+    {WM_DRAWITEM, &InstallerDialog::OnDrawItem},
     {WM_QUERYDRAGICON, &InstallerDialog::OnQueryDragIcon},
     {BN_CLICKED, IDC_CHANGE_PATH, &InstallerDialog::OnChangePath},
     {BN_CLICKED, IDC_INSTALL, &InstallerDialog::OnInstallNewGui},
@@ -36,6 +39,7 @@ InstallerDialog::InstallerDialog(HWND parent) : Dialog(IDD_KSINSTALLER_DIALOG, p
     m_hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
     m_settings = std::make_unique<InstallSettings>();
     m_settings->m_owner = this;
+    LoadPicture();
 }
 
 InstallerDialog::~InstallerDialog() = default;
@@ -55,6 +59,11 @@ void InstallerDialog::DoDataExchange(DataExchange& dx) {
 
 BOOL InstallerDialog::OnInitDialog() {
     Dialog::OnInitDialog();
+    // Every paint of the frame, whatever causes it, then draws the picture instead of the
+    // frame's text: covering, moving or a box over the window cannot lose it.
+    HWND frame = m_pictureFrame.Handle();
+    LONG_PTR style = GetWindowLongPtrA(frame, GWL_STYLE);
+    SetWindowLongPtrA(frame, GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | SS_OWNERDRAW);
 
     if (HMENU systemMenu = GetSystemMenu(Handle(), FALSE)) {
         char about[256];
@@ -117,6 +126,7 @@ LRESULT InstallerDialog::OnSysCommand(WPARAM id, LPARAM) {
 
 void InstallerDialog::OnPaint() {
     if (!IsIconic(Handle())) {
+        // The frame paints the picture itself (OnDrawItem) whenever it is painted.
         LetDefaultHandle();
         return;
     }
@@ -138,7 +148,31 @@ LRESULT InstallerDialog::OnQueryDragIcon(WPARAM, LPARAM) {
 }
 
 void InstallerDialog::OnChangePath() {
-    // The browse dialog comes with the folder chooser.
+    const std::string& archive = m_settings->m_destinationPff;
+    std::string initialName;
+    if (m_gamePath.empty())
+        initialName = archive;
+    else if (m_gamePath.back() == '\\')
+        initialName = m_gamePath + archive;
+    else
+        initialName = m_gamePath + "\\" + archive;
+    // Without OFN_NOCHANGEDIR the dialog leaves the process in the folder the user browsed to,
+    // and every relative path after it would resolve there.
+    CFindFolder browse(TRUE, nullptr, initialName.c_str(),
+                       OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_NOREADONLYRETURN | OFN_NOCHANGEDIR, nullptr,
+                       nullptr);
+    browse.m_ofn.lpstrTitle = "Browse for Kestrel Squad Folder";
+    if (browse.DoModal() != IDOK)
+        return;
+
+    m_gamePath = ChosenFolder::FromFilePath(browse.GetPathName());
+    RefreshFolderBox();
+    std::string chosen = m_gamePath;
+    m_folderDiffersFromDefault =
+        ChosenFolder::DiffersFrom(chosen, m_settings->DetectGameFolder(), *m_settings);
+    m_resetDefaultButton.Enable(m_folderDiffersFromDefault);
+    if (!ValidateGameFolder())
+        ShowMessageBox(Handle(), "The path " + chosen + " is not valid.", MB_OK | MB_ICONEXCLAMATION);
 }
 
 void InstallerDialog::OnResetDefault() {

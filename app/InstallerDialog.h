@@ -45,8 +45,12 @@ private:
     // True when the message carries the token of the run in flight.
     bool IsOurPackRun(WPARAM token) const;
 
+    void LoadPicture();
+    void PaintPicture(const DRAWITEMSTRUCT& frame);
+
     LRESULT OnSysCommand(WPARAM id, LPARAM lParam);
     void OnPaint();
+    LRESULT OnDrawItem(WPARAM id, LPARAM item);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
     void OnChangePath();
     void OnInstallNewGui();

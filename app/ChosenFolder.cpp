@@ -1,0 +1,31 @@
+// The game folder taken from a file chosen in the browse dialog, and its comparison with the detected one.
+#include "app/ChosenFolder.h"
+
+#include <windows.h>
+
+#include "config/InstallSettings.h"
+
+namespace {
+
+// Lower case in the ANSI code page, then the short form; a registry path may end in a backslash
+// that the chosen folder never has.
+std::string ComparableForm(std::string folder, const InstallSettings& settings) {
+    if (!folder.empty())
+        CharLowerBuffA(&folder[0], static_cast<DWORD>(folder.size()));
+    std::string form = settings.GetShortPath(folder);
+    while (!form.empty() && form.back() == '\\')
+        form.pop_back();
+    return form;
+}
+
+} // namespace
+
+std::string ChosenFolder::FromFilePath(const std::string& path) {
+    std::string::size_type slash = path.rfind('\\');
+    return slash == std::string::npos ? path : path.substr(0, slash);
+}
+
+bool ChosenFolder::DiffersFrom(const std::string& chosen, const std::string& detected,
+                               const InstallSettings& settings) {
+    return ComparableForm(chosen, settings) != ComparableForm(detected, settings);
+}
