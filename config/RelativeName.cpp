@@ -1,6 +1,8 @@
 // Checks a file name from install.ini that is joined to a folder of ours.
 #include "config/RelativeName.h"
 
+#include <windows.h>
+
 #include <cctype>
 #include <cstring>
 
@@ -40,6 +42,22 @@ bool IsSafeComponent(const std::string& component) {
     return !IsDeviceName(component);
 }
 
+// The platform's own idea of the full path, so the check sees what CreateFile would open.
+bool FullPathOf(const std::string& path, std::string& full) {
+    char buffer[MAX_PATH * 4];
+    DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
+    if (length == 0 || length >= sizeof buffer)
+        return false;
+    full.assign(buffer, length);
+    return true;
+}
+
+bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
+    return a.size() == b.size() &&
+           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+                          static_cast<int>(b.size())) == CSTR_EQUAL;
+}
+
 } // namespace
 
 bool RelativeName::IsSafe(const std::string& name) {
@@ -57,5 +75,28 @@ bool RelativeName::IsSafe(const std::string& name) {
             return false;
         start = end + 1;
     }
+    return true;
+}
+
+bool RelativeName::JoinInside(const std::string& folder, const std::string& name, std::string& joined) {
+    joined.clear();
+    if (folder.empty() || !IsSafe(name))
+        return false;
+    // A folder at a drive root already ends in a backslash ("C:\"); a second one is not needed.
+    std::string candidate = IsSeparator(folder.back()) ? folder + name : folder + "\\" + name;
+    // A bare drive ("D:") is how a folder at a drive root is held; on its own the platform would
+    // take it as that drive's current directory.
+    bool bareDrive = folder.size() == 2 && folder[1] == ':';
+    std::string fullFolder;
+    std::string fullFile;
+    if (!FullPathOf(bareDrive ? folder + "\\" : folder, fullFolder) || !FullPathOf(candidate, fullFile))
+        return false;
+    // Compared with a closing backslash, so "C:\game2\x" does not count as inside "C:\game".
+    if (!IsSeparator(fullFolder.back()))
+        fullFolder += '\\';
+    if (fullFile.size() <= fullFolder.size() ||
+        !SameTextIgnoringCase(fullFile.substr(0, fullFolder.size()), fullFolder))
+        return false;
+    joined = candidate;
     return true;
 }
