@@ -42,19 +42,25 @@ bool IsSafeComponent(const std::string& component) {
     return !IsDeviceName(component);
 }
 
-// The platform's own idea of the full path, so the check sees what CreateFile would open.
-bool FullPathOf(const std::string& path, std::string& full) {
-    char buffer[MAX_PATH * 4];
-    DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, nullptr);
-    if (length == 0 || length >= sizeof buffer)
+// The platform's own idea of the full path, so the check sees what CreateFile would open. The wide
+// call, because the ANSI one gives up beyond 259 characters where opening would merely fail later.
+bool FullPathOf(const std::string& path, std::wstring& full) {
+    int wideLength = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    if (wideLength <= 0)
         return false;
-    full.assign(buffer, length);
+    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &wide[0], wideLength);
+    std::wstring buffer(32768, L'\0');
+    DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), &buffer[0], nullptr);
+    if (length == 0 || length >= buffer.size())
+        return false;
+    full.assign(buffer, 0, length);
     return true;
 }
 
-bool SameTextIgnoringCase(const std::string& a, const std::string& b) {
+bool SameTextIgnoringCase(const std::wstring& a, const std::wstring& b) {
     return a.size() == b.size() &&
-           CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
+           CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
                           static_cast<int>(b.size())) == CSTR_EQUAL;
 }
 
@@ -87,13 +93,13 @@ bool RelativeName::JoinInside(const std::string& folder, const std::string& name
     // A bare drive ("D:") is how a folder at a drive root is held; on its own the platform would
     // take it as that drive's current directory.
     bool bareDrive = folder.size() == 2 && folder[1] == ':';
-    std::string fullFolder;
-    std::string fullFile;
+    std::wstring fullFolder;
+    std::wstring fullFile;
     if (!FullPathOf(bareDrive ? folder + "\\" : folder, fullFolder) || !FullPathOf(candidate, fullFile))
         return false;
     // Compared with a closing backslash, so "C:\game2\x" does not count as inside "C:\game".
-    if (!IsSeparator(fullFolder.back()))
-        fullFolder += '\\';
+    if (fullFolder.back() != L'\\' && fullFolder.back() != L'/')
+        fullFolder += L'\\';
     if (fullFile.size() <= fullFolder.size() ||
         !SameTextIgnoringCase(fullFile.substr(0, fullFolder.size()), fullFolder))
         return false;

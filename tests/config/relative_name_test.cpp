@@ -44,6 +44,8 @@ TEST(RelativeName, JoinInsideRefusesUnsafeNamesAndLeavesNothingToUse) {
     }
     std::string joined;
     EXPECT_FALSE(RelativeName::JoinInside("", "a.txt", joined));
-    // Far longer than any path the platform would resolve: refused rather than cut.
-    EXPECT_FALSE(RelativeName::JoinInside("C:\\" + std::string(5000, 'g'), "a.txt", joined));
+    // Beyond what the platform resolves at all: refused rather than cut. A merely long path is
+    // joined, and opening it reports the failure.
+    EXPECT_FALSE(RelativeName::JoinInside("C:\\" + std::string(40000, 'g'), "a.txt", joined));
+    EXPECT_TRUE(RelativeName::JoinInside("C:\\" + std::string(300, 'g'), std::string(259, 'c'), joined));
 }
