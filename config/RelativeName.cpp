@@ -5,6 +5,7 @@
 
 #include <cctype>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -44,24 +45,28 @@ bool IsSafeComponent(const std::string& component) {
 
 // The platform's own idea of the full path, so the check sees what CreateFile would open. The wide
 // call, because the ANSI one gives up beyond 259 characters where opening would merely fail later.
-bool FullPathOf(const std::string& path, std::wstring& full) {
+// Vectors, not std::wstring: the library's wide string would add 35 KB to the exe.
+using WideText = std::vector<wchar_t>;
+
+bool FullPathOf(const std::string& path, WideText& full) {
     int wideLength = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
     if (wideLength <= 0)
         return false;
-    std::wstring wide(static_cast<size_t>(wideLength), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), &wide[0], wideLength);
-    std::wstring buffer(32768, L'\0');
-    DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(buffer.size()), &buffer[0], nullptr);
-    if (length == 0 || length >= buffer.size())
+    WideText wide(static_cast<size_t>(wideLength) + 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), wideLength);
+    full.assign(32768, L'\0');
+    DWORD length = GetFullPathNameW(wide.data(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size())
         return false;
-    full.assign(buffer, 0, length);
+    full.resize(length);
     return true;
 }
 
-bool SameTextIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return a.size() == b.size() &&
-           CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
-                          static_cast<int>(b.size())) == CSTR_EQUAL;
+// True when full starts with prefix, letter case aside.
+bool StartsWithIgnoringCase(const WideText& full, const WideText& prefix) {
+    return full.size() > prefix.size() &&
+           CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, full.data(), static_cast<int>(prefix.size()),
+                          prefix.data(), static_cast<int>(prefix.size())) == CSTR_EQUAL;
 }
 
 } // namespace
@@ -93,15 +98,14 @@ bool RelativeName::JoinInside(const std::string& folder, const std::string& name
     // A bare drive ("D:") is how a folder at a drive root is held; on its own the platform would
     // take it as that drive's current directory.
     bool bareDrive = folder.size() == 2 && folder[1] == ':';
-    std::wstring fullFolder;
-    std::wstring fullFile;
+    WideText fullFolder;
+    WideText fullFile;
     if (!FullPathOf(bareDrive ? folder + "\\" : folder, fullFolder) || !FullPathOf(candidate, fullFile))
         return false;
     // Compared with a closing backslash, so "C:\game2\x" does not count as inside "C:\game".
     if (fullFolder.back() != L'\\' && fullFolder.back() != L'/')
-        fullFolder += L'\\';
-    if (fullFile.size() <= fullFolder.size() ||
-        !SameTextIgnoringCase(fullFile.substr(0, fullFolder.size()), fullFolder))
+        fullFolder.push_back(L'\\');
+    if (!StartsWithIgnoringCase(fullFile, fullFolder))
         return false;
     joined = candidate;
     return true;
