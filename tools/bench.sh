@@ -37,8 +37,9 @@ if [ -f "$MAP" ]; then
       n = hex(size); if (n == 0) return
       group = file
       sub(/.*\//, "", group)
-      if (group ~ /^lib(config|framework|installer_ui)\.a/ || group ~ /\.cpp\.obj$/) group = "our code"
-      else if (group ~ /\.res$/) group = "resources (dialogs, icon, manifest, version)"
+      # Inputs from the build tree are named relative to it, those of the toolchain by absolute path.
+      if (group ~ /\.res$/) group = "resources (dialogs, icons, manifest, version)"
+      else if (file !~ /^\// && file != "dll") group = "our code"
       else if (group ~ /^libstdc\+\+/) group = "C++ library (strings, exception support)"
       else if (group ~ /^libgcc/) group = "unwinder and compiler helpers"
       else if (group ~ /^libpthread|^libwinpthread/) group = "thread library (used by exception support)"

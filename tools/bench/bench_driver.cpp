@@ -239,7 +239,9 @@ void ProcessorTime(const std::string& packExe) {
         std::printf("processor time during a 10 s pack run: failed: %s\n", run.problem.c_str());
         return;
     }
-    std::printf("processor time during a %.1f s pack run: %.1f ms, %.2f %% of one core (goal < 1 %%)\n",
+    // Wine takes process times from the kernel's 10 ms ticks: 0.0 means less than one tick.
+    std::printf("processor time during a %.1f s pack run: %.1f ms, %.2f %% of one core (goal < 1 %%; counted "
+                "in 10 ms ticks)\n",
                 run.packWallMs / 1000, run.installerCpuMs, 100.0 * run.installerCpuMs / run.packWallMs);
     std::printf("peak working set of the installer: %zu KB\n", run.peakWorkingSet / 1024);
 }
