@@ -15,16 +15,21 @@ int FileCopier::CopyListedFiles(const std::string& gameFolder) {
         std::string name = m_settings.GetIniString("copy_file_", "", index);
         if (name.empty())
             break;
-        if (!RelativeName::IsSafe(name)) {
+        std::string source;
+        std::string destination;
+        const char* refusedIn = nullptr;
+        if (!RelativeName::JoinInside(programDir, name, source))
+            refusedIn = "the add-on folder";
+        else if (!RelativeName::JoinInside(gameFolder, name, destination))
+            refusedIn = "the game folder";
+        if (refusedIn) {
             m_settings.m_owner->ShowNotice(
-                FormatText("The file name %s in install.ini is not allowed: it must name a file inside the "
-                           "add-on folder. It was not copied.",
-                           name.c_str()),
+                FormatText("The file name %s in install.ini is not allowed: it must name a "
+                           "file inside %s. It was not copied.",
+                           name.c_str(), refusedIn),
                 true);
             continue;
         }
-        std::string source = programDir + "\\" + name;
-        std::string destination = gameFolder + "\\" + name;
         if (!m_settings.FileExists(source))
             continue;
         if (CopyFileA(source.c_str(), destination.c_str(), FALSE)) {

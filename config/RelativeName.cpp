@@ -1,8 +1,11 @@
 // Checks a file name from install.ini that is joined to a folder of ours.
 #include "config/RelativeName.h"
 
+#include <windows.h>
+
 #include <cctype>
 #include <cstring>
+#include <vector>
 
 namespace {
 
@@ -40,6 +43,32 @@ bool IsSafeComponent(const std::string& component) {
     return !IsDeviceName(component);
 }
 
+// The platform's own idea of the full path, so the check sees what CreateFile would open. The wide
+// call, because the ANSI one gives up beyond 259 characters where opening would merely fail later.
+// Vectors, not std::wstring: the library's wide string would add 35 KB to the exe.
+using WideText = std::vector<wchar_t>;
+
+bool FullPathOf(const std::string& path, WideText& full) {
+    int wideLength = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
+    if (wideLength <= 0)
+        return false;
+    WideText wide(static_cast<size_t>(wideLength) + 1, L'\0');
+    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), wideLength);
+    full.assign(32768, L'\0');
+    DWORD length = GetFullPathNameW(wide.data(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length == 0 || length >= full.size())
+        return false;
+    full.resize(length);
+    return true;
+}
+
+// True when full starts with prefix, letter case aside.
+bool StartsWithIgnoringCase(const WideText& full, const WideText& prefix) {
+    return full.size() > prefix.size() &&
+           CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, full.data(), static_cast<int>(prefix.size()),
+                          prefix.data(), static_cast<int>(prefix.size())) == CSTR_EQUAL;
+}
+
 } // namespace
 
 bool RelativeName::IsSafe(const std::string& name) {
@@ -57,5 +86,27 @@ bool RelativeName::IsSafe(const std::string& name) {
             return false;
         start = end + 1;
     }
+    return true;
+}
+
+bool RelativeName::JoinInside(const std::string& folder, const std::string& name, std::string& joined) {
+    joined.clear();
+    if (folder.empty() || !IsSafe(name))
+        return false;
+    // A folder at a drive root already ends in a backslash ("C:\"); a second one is not needed.
+    std::string candidate = IsSeparator(folder.back()) ? folder + name : folder + "\\" + name;
+    // A bare drive ("D:") is how a folder at a drive root is held; on its own the platform would
+    // take it as that drive's current directory.
+    bool bareDrive = folder.size() == 2 && folder[1] == ':';
+    WideText fullFolder;
+    WideText fullFile;
+    if (!FullPathOf(bareDrive ? folder + "\\" : folder, fullFolder) || !FullPathOf(candidate, fullFile))
+        return false;
+    // Compared with a closing backslash, so "C:\game2\x" does not count as inside "C:\game".
+    if (fullFolder.back() != L'\\' && fullFolder.back() != L'/')
+        fullFolder.push_back(L'\\');
+    if (!StartsWithIgnoringCase(fullFile, fullFolder))
+        return false;
+    joined = candidate;
     return true;
 }

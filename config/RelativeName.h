@@ -8,4 +8,8 @@ public:
     // True for a name that stays inside the folder it is joined to: no drive, root or UNC
     // prefix, no stream or device name, no ".." and no component that Windows would trim.
     static bool IsSafe(const std::string& name);
+
+    // Joins a safe name to the folder and keeps the result only when its full path still lies
+    // inside that folder; false (and joined left empty) otherwise.
+    static bool JoinInside(const std::string& folder, const std::string& name, std::string& joined);
 };

@@ -4,18 +4,20 @@
 #include <cstdarg>
 #include <cstdio>
 
+// The C runtime's own formatter: the C++ library would otherwise link in a second, far larger one
+// that handles nothing the installer's %s and %d texts need.
 std::string FormatText(const char* format, ...) {
     va_list args;
     va_start(args, format);
     va_list measure;
     va_copy(measure, args);
-    int length = std::vsnprintf(nullptr, 0, format, measure);
+    int length = _vscprintf(format, measure);
     va_end(measure);
     std::string text;
     if (length > 0) {
         text.resize(static_cast<size_t>(length) + 1);
-        std::vsnprintf(&text[0], text.size(), format, args);
-        text.resize(static_cast<size_t>(length));
+        int written = _vsnprintf(&text[0], text.size(), format, args);
+        text.resize(written == length ? static_cast<size_t>(length) : 0);
     }
     va_end(args);
     return text;

@@ -1,0 +1,268 @@
+// Measures the installer from outside under the same Wine: start-up, result delay, processor time.
+// Not a test: ./run bench prints what it finds and asserts nothing.
+#include <windows.h>
+
+#include <psapi.h>
+#include <tlhelp32.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "AddonLayout.h"
+#include "Driver.h"
+#include "framework/Application.h"
+
+namespace {
+constexpr int kInstallButton = 1003;
+constexpr DWORD kWaitMs = 20000;
+
+double NowMs() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return 1000.0 * static_cast<double>(now.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty())
+        return 0;
+    std::sort(values.begin(), values.end());
+    size_t middle = values.size() / 2;
+    return values.size() % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+struct WindowSearch {
+    DWORD processId;
+    const char* caption;
+    HWND found;
+};
+
+BOOL CALLBACK VisitTopLevel(HWND window, LPARAM parameter) {
+    auto* search = reinterpret_cast<WindowSearch*>(parameter);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window))
+        return TRUE;
+    if (search->caption && Driver::Text(window) != search->caption)
+        return TRUE;
+    search->found = window;
+    return FALSE;
+}
+
+// Polls every millisecond: the 20 ms steps of the test driver would blur the figures.
+HWND WaitForVisibleWindow(const Driver& driver, const char* caption) {
+    for (double start = NowMs(); NowMs() - start < kWaitMs; Sleep(1)) {
+        WindowSearch search{driver.ProcessId(), caption, nullptr};
+        EnumWindows(VisitTopLevel, reinterpret_cast<LPARAM>(&search));
+        if (search.found)
+            return search.found;
+        if (driver.HasExited())
+            return nullptr;
+    }
+    return nullptr;
+}
+
+// Milliseconds from process creation to its first visible window, or a negative number.
+double TimeToWindow(const std::string& exe, const std::string& folder) {
+    Driver driver;
+    double start = NowMs();
+    if (!driver.Start(exe, folder))
+        return -1;
+    HWND window = WaitForVisibleWindow(driver, nullptr);
+    double elapsed = NowMs() - start;
+    if (!window)
+        return -1;
+    Driver::Click(window, IDOK);
+    driver.WaitForExit();
+    return elapsed;
+}
+
+void Startup(const std::string& minimalExe, int runs) {
+    AddonLayout layout;
+    layout.Game().WriteFile("resource.pff", "destination");
+    layout.RegisterGame("KS2", layout.GameDir());
+    layout.WriteIni(
+        "dialog_title=Bench\r\nks_version=KS2\r\nsource_pff=newgui.pff\r\ndestination_pff=resource.pff\r\n");
+    TempFolder minimalFolder;
+    std::string minimal = minimalFolder / "minimal_dialog.exe";
+    if (!CopyFileA(minimalExe.c_str(), minimal.c_str(), FALSE)) {
+        std::printf("start-up: minimal dialog exe not found: %s\n", minimalExe.c_str());
+        return;
+    }
+    // One of each first, so neither pays for a cold disk cache alone.
+    TimeToWindow(layout.Exe(), layout.ProgramDir());
+    TimeToWindow(minimal, minimalFolder.Path());
+    std::vector<double> installer;
+    std::vector<double> yardstick;
+    for (int i = 0; i < runs; ++i) {
+        double a = TimeToWindow(layout.Exe(), layout.ProgramDir());
+        double b = TimeToWindow(minimal, minimalFolder.Path());
+        if (a < 0 || b < 0) {
+            std::printf("start-up: run %d showed no window\n", i + 1);
+            return;
+        }
+        installer.push_back(a);
+        yardstick.push_back(b);
+    }
+    double ratio = Median(installer) / Median(yardstick);
+    std::printf(
+        "start-up to main window, median of %d: installer %.1f ms, minimal dialog %.1f ms, ratio %.2f "
+        "(goal <= 1.2)\n",
+        runs, Median(installer), Median(yardstick), ratio);
+}
+
+// The stand-in pack tool's process once the installer's batch file has started it.
+HANDLE WaitForPackProcess() {
+    for (double start = NowMs(); NowMs() - start < kWaitMs; Sleep(1)) {
+        HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+        if (snapshot == INVALID_HANDLE_VALUE)
+            return nullptr;
+        PROCESSENTRY32 entry = {};
+        entry.dwSize = sizeof entry;
+        DWORD found = 0;
+        for (BOOL more = Process32First(snapshot, &entry); more && !found;
+             more = Process32Next(snapshot, &entry)) {
+            if (_stricmp(entry.szExeFile, "pack.exe") == 0)
+                found = entry.th32ProcessID;
+        }
+        CloseHandle(snapshot);
+        if (found)
+            return OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, found);
+    }
+    return nullptr;
+}
+
+// A game with the stand-in tool in the given mode and an add-on that packs one archive into it.
+struct PackLayout {
+    // Its own name, so the result box is told apart from notices captioned "KSInstaller".
+    AddonLayout layout{"BenchSetup.exe"};
+
+    PackLayout(const std::string& packExe, const std::string& mode) {
+        layout.Game().WriteFile("resource.pff", "destination archive");
+        layout.Game().WriteFile("pack-mode.txt", mode + "\r\n");
+        CopyFileA(packExe.c_str(), (layout.Game() / "pack.exe").c_str(), FALSE);
+        layout.Program().WriteFile("newgui.pff", "source archive");
+        layout.RegisterGame("KS2", layout.GameDir());
+        layout.WriteIni("ks_version=KS2\r\nsource_pff=newgui.pff\r\ndestination_pff=resource.pff\r\n");
+    }
+};
+
+struct PackRun {
+    double resultDelayMs = -1; // from the tool's exit to the result box
+    double packWallMs = 0;     // from the tool's start to its exit
+    double installerCpuMs = 0; // installer's processor time over the same span
+    SIZE_T peakWorkingSet = 0;
+    std::string problem;
+};
+
+double CpuMs(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
+        return 0;
+    auto ticks = [](const FILETIME& t) {
+        return (static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime;
+    };
+    return static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;
+}
+
+PackRun RunPack(const std::string& packExe, const std::string& mode) {
+    PackRun run;
+    PackLayout pack(packExe, mode);
+    Driver driver;
+    if (!driver.Start(pack.layout.Exe(), pack.layout.ProgramDir())) {
+        run.problem = "installer did not start";
+        return run;
+    }
+    HWND window = driver.WaitForMainWindow();
+    if (!window) {
+        run.problem = "no main window";
+        return run;
+    }
+    Driver::Click(window, kInstallButton);
+    HANDLE tool = WaitForPackProcess();
+    if (!tool) {
+        run.problem = "the pack tool never started";
+        return run;
+    }
+    double toolSeen = NowMs();
+    double cpuBefore = CpuMs(driver.Process());
+    WaitForSingleObject(tool, kWaitMs);
+    double toolGone = NowMs();
+    double cpuAfter = CpuMs(driver.Process());
+    CloseHandle(tool);
+    std::string caption = BaseNameOf(pack.layout.Exe());
+    HWND box = WaitForVisibleWindow(driver, caption.c_str());
+    double boxSeen = NowMs();
+    if (!box || Driver::BoxText(box) != "Install done.") {
+        run.problem = box ? "result box says: " + Driver::BoxText(box) : "no result box";
+        return run;
+    }
+    run.resultDelayMs = boxSeen - toolGone;
+    run.packWallMs = toolGone - toolSeen;
+    run.installerCpuMs = cpuAfter - cpuBefore;
+    PROCESS_MEMORY_COUNTERS memory = {};
+    memory.cb = sizeof memory;
+    if (GetProcessMemoryInfo(driver.Process(), &memory, sizeof memory))
+        run.peakWorkingSet = memory.PeakWorkingSetSize;
+    Driver::Dismiss(box, IDOK);
+    Driver::Click(window, IDOK);
+    driver.WaitForExit();
+    return run;
+}
+
+void ResultDelay(const std::string& packExe, int runs) {
+    std::vector<double> delays;
+    for (int i = 0; i < runs; ++i) {
+        // A second of work, so the tool is seen running before it exits.
+        PackRun run = RunPack(packExe, "slow 1");
+        if (!run.problem.empty()) {
+            std::printf("pack tool exit to result box: run %d failed: %s\n", i + 1, run.problem.c_str());
+            return;
+        }
+        delays.push_back(run.resultDelayMs);
+    }
+    std::printf("pack tool exit to result box, median of %d: %.1f ms (goal <= 150 ms; min %.1f, max %.1f)\n",
+                runs, Median(delays), *std::min_element(delays.begin(), delays.end()),
+                *std::max_element(delays.begin(), delays.end()));
+}
+
+void ProcessorTime(const std::string& packExe) {
+    PackRun run = RunPack(packExe, "slow 10");
+    if (!run.problem.empty()) {
+        std::printf("processor time during a 10 s pack run: failed: %s\n", run.problem.c_str());
+        return;
+    }
+    // Wine takes process times from the kernel's 10 ms ticks: 0.0 means less than one tick.
+    std::printf("processor time during a %.1f s pack run: %.1f ms, %.2f %% of one core (goal < 1 %%; counted "
+                "in 10 ms ticks)\n",
+                run.packWallMs / 1000, run.installerCpuMs, 100.0 * run.installerCpuMs / run.packWallMs);
+    std::printf("peak working set of the installer: %zu KB\n", run.peakWorkingSet / 1024);
+}
+} // namespace
+
+// bench_driver startup MINIMAL_EXE RUNS | resultdelay PACK_EXE RUNS | cpu PACK_EXE  (Windows paths)
+int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::string command = argc > 1 ? argv[1] : "";
+    std::string path = argc > 2 ? argv[2] : "";
+    int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 10;
+    if (command == "startup")
+        Startup(path, runs);
+    else if (command == "resultdelay")
+        ResultDelay(path, runs);
+    else if (command == "cpu")
+        ProcessorTime(path);
+    else {
+        std::printf(
+            "usage: bench_driver startup MINIMAL_EXE [RUNS] | resultdelay PACK_EXE [RUNS] | cpu PACK_EXE\n");
+        return 2;
+    }
+    return 0;
+}
