@@ -129,8 +129,11 @@ bool Driver::Dismiss(HWND box, int id) {
 }
 
 void Driver::Settle(HWND window) {
+    // A sent message is handled before the posted ones already queued, so one probe can come back
+    // before the last post was handled; the second comes back only after it.
     DWORD_PTR ignored;
-    SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &ignored);
+    for (int probe = 0; probe < 2; ++probe)
+        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &ignored);
 }
 
 std::string WindowsPath(const std::string& unixPath) {
