@@ -15,7 +15,7 @@ winpath() { echo "Z:${1//\//\\}"; }
 
 # The add-on as its maker ships it: installer, install.ini, picture, files and source archive.
 cp "$BIN/KSInstaller.exe" "$DEMO/addon/"
-convert -size 392x358 gradient:'#1a3a6a-#6a9ad0' -fill '#f0c040' -pointsize 40 -gravity center \
+convert -size 294x290 gradient:'#1a3a6a-#6a9ad0' -fill '#f0c040' -pointsize 30 -gravity center \
   -annotate 0 'Demo GUI Pack' BMP3:"$DEMO/addon/splash.bmp"
 printf 'Demo interface text\r\n' >"$DEMO/addon/data/gui.txt"
 printf 'Demo readme\r\n' >"$DEMO/addon/readme-demo.txt"
