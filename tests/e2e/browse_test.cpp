@@ -3,8 +3,7 @@
 
 #include <winternl.h>
 
-#include "AddonLayout.h"
-#include "Driver.h"
+#include "InstallerRun.h"
 #include "ScreenShot.h"
 #include "framework/Handles.h"
 #include "framework/SelectedObject.h"
@@ -82,18 +81,12 @@ bool ShowsIcon(HWND box, LPCSTR standardIcon) {
            });
 }
 
-struct BrowseRun {
-    Driver driver;
-    HWND window = nullptr;
-
-    BrowseRun(const AddonLayout& layout, const std::string& workingDir) {
-        if (driver.Start(layout.Exe(), workingDir))
-            window = driver.WaitForMainWindow();
+// The installer run with the Open dialog of "&Change Path" at hand.
+struct BrowseRun : InstallerRun {
+    BrowseRun(const AddonLayout& layout, const std::string& workingDir) : InstallerRun(layout, workingDir) {
         if (window)
             Driver::Settle(window);
     }
-    std::string Folder() const { return Driver::ItemText(window, kFolderBox); }
-    bool Enabled(int id) const { return Driver::ItemEnabled(window, id); }
     HWND OpenBrowse() const {
         Driver::Click(window, kChangePath);
         return driver.WaitForDialog(kBrowseTitle);
@@ -111,10 +104,6 @@ struct BrowseRun {
         return closed;
     }
     bool Choose(const std::string& path, int button = IDOK) const { return Choose(Wide(path), button); }
-    bool Exit() const {
-        Driver::Click(window, IDOK);
-        return driver.WaitForExit();
-    }
 };
 } // namespace
 

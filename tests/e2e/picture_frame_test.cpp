@@ -3,8 +3,7 @@
 
 #include <string>
 
-#include "AddonLayout.h"
-#include "Driver.h"
+#include "InstallerRun.h"
 #include "ScreenShot.h"
 
 namespace {
@@ -79,23 +78,15 @@ struct Cover {
 };
 
 // The installer started from a directory, with its main window moved to where the screen shows it whole.
-struct PictureRun {
-    Driver driver;
-    HWND window = nullptr;
+struct PictureRun : InstallerRun {
     HWND frame = nullptr;
 
-    PictureRun(const AddonLayout& layout, const std::string& workingDir) {
-        if (driver.Start(layout.Exe(), workingDir))
-            window = driver.WaitForMainWindow();
+    PictureRun(const AddonLayout& layout, const std::string& workingDir) : InstallerRun(layout, workingDir) {
         if (!window)
             return;
         frame = GetDlgItem(window, kPicture);
         SetWindowPos(window, nullptr, 40, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         Driver::Settle(window);
-    }
-    bool Exit() const {
-        Driver::Click(window, IDOK);
-        return driver.WaitForExit();
     }
 };
 
