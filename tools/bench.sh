@@ -7,8 +7,8 @@ cd "$ROOT"
 RUNS=${KS_BENCH_RUNS:-10}
 EXE=build/i686/bin/KSInstaller.exe
 BIN=build/x64/bin
-LOADER=/usr/lib/wine/wine64
-[ -x $LOADER ] || LOADER=$(command -v wine64 || command -v wine)
+. "$ROOT/tools/wine-env.sh"
+LOADER=$(wine_loader)
 # mawk has no strtonum: hexadecimal sizes are converted by hand.
 HEX='function hex(s,   i, n) { sub(/^0x/, "", s); n = 0; for (i = 1; i <= length(s); i++) n = n * 16 + index("0123456789abcdef", tolower(substr(s, i, 1))) - 1; return n }'
 winpath() { echo "Z:${1//\//\\}"; }
@@ -52,15 +52,7 @@ if [ -f "$MAP" ]; then
 fi
 echo
 
-export WINEPREFIX=$ROOT/build/x64/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-mkdir -p "$WINEPREFIX"
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
-$LOADER wineboot >/dev/null 2>&1 </dev/null || true
-if [ ! -f "$WINEPREFIX/.ks-ready" ]; then
-  $LOADER reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-  touch "$WINEPREFIX/.ks-ready"
-fi
+start_wine "$ROOT/build/x64/wineprefix"
 driver() { timeout 600 $LOADER "$BIN/bench_driver.exe" "$@" </dev/null | tr -d '\r'; }
 
 echo "== Start-up (64-bit build of the same source, the one Wine runs here)"

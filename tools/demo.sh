@@ -4,10 +4,8 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 DEMO=$ROOT/demo
 BIN=$ROOT/build/x64/bin
-LOADER=/usr/lib/wine/wine64
-[ -x $LOADER ] || LOADER=$(command -v wine64 || command -v wine)
-
-export WINEPREFIX=$DEMO/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+. "$ROOT/tools/wine-env.sh"
+LOADER=$(wine_loader)
 rm -rf "$DEMO/addon" "$DEMO/game" "$DEMO/screenshot.png"
 mkdir -p "$DEMO/addon/data" "$DEMO/game/data"
 
@@ -15,7 +13,7 @@ winpath() { echo "Z:${1//\//\\}"; }
 
 # The add-on as its maker ships it: installer, install.ini, picture, files and source archive.
 cp "$BIN/KSInstaller.exe" "$DEMO/addon/"
-convert -size 294x290 gradient:'#1a3a6a-#6a9ad0' -fill '#f0c040' -pointsize 30 -gravity center \
+convert -size 294x290 gradient:'#1a3a6a-#6a9ad0' -fill '#f0c040' -font /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf -pointsize 30 -gravity center \
   -annotate 0 'Demo GUI Pack' BMP3:"$DEMO/addon/splash.bmp"
 printf 'Demo interface text\r\n' >"$DEMO/addon/data/gui.txt"
 printf 'Demo readme\r\n' >"$DEMO/addon/readme-demo.txt"
@@ -38,15 +36,8 @@ sed -i 's/$/\r/' "$DEMO/addon/install.ini"
 printf 'destination archive\r\n' >"$DEMO/game/resource.pff"
 [ -f "$BIN/pack.exe" ] && cp "$BIN/pack.exe" "$DEMO/game/"
 
-mkdir -p "$WINEPREFIX"
-wineserver -p
-trap 'wineserver -k 2>/dev/null || true' EXIT
 echo "Starting Wine (the first time it prepares the demo prefix)..."
-$LOADER wineboot >/dev/null 2>&1 </dev/null || true
-if [ ! -f "$WINEPREFIX/.ks-ready" ]; then
-  $LOADER reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
-  touch "$WINEPREFIX/.ks-ready"
-fi
+start_wine "$DEMO/wineprefix"
 $LOADER reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\ks2.exe' /v Path \
   /d "$(winpath "$DEMO/game")" /f >/dev/null 2>&1
 
