@@ -7,14 +7,16 @@
 #include <vector>
 
 #include "app/PendingTexts.h"
+#include "app/StatusPanel.h"
 #include "config/InstallSettings.h"
 #include "config/SettingsOwner.h"
+#include "framework/BackgroundWork.h"
 #include "framework/Button.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
 #include "framework/StaticControl.h"
 
-class InstallerDialog : public Dialog, public SettingsOwner {
+class InstallerDialog : public Dialog, public SettingsOwner, private BackgroundWork::Watcher {
 public:
     explicit InstallerDialog(HWND parent);
     ~InstallerDialog() override;
@@ -28,6 +30,9 @@ public:
     HWND WindowHandle() const override { return Handle(); }
     void AddFileToDelete(const std::string& path) override { m_filesToDelete.push_back(path); }
     void PackRunLaunched(const std::shared_ptr<PackRun>& run) override;
+    void CopyBegins(const std::string& name, int number, int count) override;
+    // The copy runs on a worker thread while this window goes on answering; leaving stops it.
+    DWORD CopyGameFile(const std::string& from, const std::string& to) override;
 
 protected:
     BOOL OnInitDialog() override;
@@ -44,6 +49,10 @@ private:
     bool Install();
     // True when the message carries the token of the run in flight.
     bool IsOurPackRun(WPARAM token) const;
+
+    // BackgroundWork::Watcher
+    void OnProgress(ULONGLONG done, ULONGLONG total) override { m_status.ShowCopied(done, total); }
+    bool WantsStop() override { return IsEnding(); }
 
     void LoadPicture();
     void PaintPicture(const DRAWITEMSTRUCT& frame);
@@ -62,6 +71,7 @@ private:
     LRESULT OnShowText(WPARAM text, LPARAM plain);
     LRESULT OnPackBegins(WPARAM, LPARAM);
     LRESULT OnPackDone(WPARAM token, LPARAM counts);
+    LRESULT OnTimer(WPARAM id, LPARAM);
 
     StaticControl m_pictureFrame;
     Button m_changePathButton;
@@ -71,6 +81,8 @@ private:
     std::string m_gamePath;
     HICON m_hIcon = nullptr;
     bool m_folderDiffersFromDefault = false;
+    // Set while the install button's work runs, whose copies let other clicks through.
+    bool m_installing = false;
     // Set by the install button before it does anything; cleared again only when that press
     // launched no pack run, or when the run it launched reported failure.
     std::atomic<bool> m_installStarted{false};
@@ -81,6 +93,8 @@ private:
     std::vector<std::string> m_filesToDelete;
     // The pack run in flight, whose watcher alone may report; stopped when the window goes.
     std::shared_ptr<PackRun> m_packRun;
+    DWORD m_packStartTick = 0;
+    StatusPanel m_status;
 
     PendingTexts m_pendingTexts;
     std::vector<const char*> m_lentTexts;

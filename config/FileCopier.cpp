@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "config/InstallSettings.h"
 #include "config/RelativeName.h"
 #include "config/SettingsOwner.h"
@@ -10,11 +12,19 @@
 
 int FileCopier::CopyListedFiles(const std::string& gameFolder) {
     const std::string programDir = m_settings.GetProgramDir();
-    int copied = 0;
+    // Read up front, so each file can be told with how many there are.
+    std::vector<std::string> names;
     for (int index = 1; index <= kMaxFiles; ++index) {
         std::string name = m_settings.GetIniString("copy_file_", "", index);
         if (name.empty())
             break;
+        names.push_back(std::move(name));
+    }
+    const int count = static_cast<int>(names.size());
+    int copied = 0;
+    for (int number = 1; number <= count; ++number) {
+        const std::string& name = names[number - 1];
+        m_settings.m_owner->CopyBegins(name, number, count);
         std::string source;
         std::string destination;
         const char* refusedIn = nullptr;
@@ -32,10 +42,13 @@ int FileCopier::CopyListedFiles(const std::string& gameFolder) {
         }
         if (!m_settings.FileExists(source))
             continue;
-        if (CopyFileA(source.c_str(), destination.c_str(), FALSE)) {
+        DWORD error = m_settings.m_owner->CopyGameFile(source, destination);
+        if (error == ERROR_SUCCESS) {
             ++copied;
             continue;
         }
+        if (error == ERROR_CANCELLED)
+            break;
         m_settings.m_owner->ShowNotice(
             FormatText("Failed to copy file %s to %s", source.c_str(), destination.c_str()), true);
     }

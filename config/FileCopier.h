@@ -12,7 +12,8 @@ public:
     explicit FileCopier(InstallSettings& settings) : m_settings(settings) {}
 
     // Copies copy_file_1 upwards until the first empty key or the thirtieth, overwriting what
-    // is there; reports each missing, refused or failed file and goes on. Returns the number copied.
+    // is there; reports each missing, refused or failed file and goes on, but stops at once
+    // when the owner cancels a copy. Returns the number copied.
     int CopyListedFiles(const std::string& gameFolder);
 
 private:

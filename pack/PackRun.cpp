@@ -12,7 +12,8 @@ WPARAM NewToken() {
 } // namespace
 
 PackRun::PackRun(HWND window, std::string logPath, int sourceCount)
-    : m_window(window), m_logPath(std::move(logPath)), m_sourceCount(sourceCount), m_token(NewToken()) {}
+    : m_window(window), m_logPath(std::move(logPath)), m_sourceCount(sourceCount), m_token(NewToken()),
+      m_stopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
 bool PackRun::Post(UINT message, LPARAM lParam) {
     AcquireSRWLockExclusive(&m_lock);
@@ -25,6 +26,8 @@ void PackRun::Stop() {
     AcquireSRWLockExclusive(&m_lock);
     m_stopped = true;
     ReleaseSRWLockExclusive(&m_lock);
+    if (m_stopEvent)
+        SetEvent(m_stopEvent.get());
 }
 
 bool PackRun::IsStopped() {

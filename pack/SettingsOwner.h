@@ -22,6 +22,12 @@ public:
     // A pack run has been launched; only its watcher's reports are to be believed, and the
     // window stops it when it closes.
     virtual void PackRunLaunched(const std::shared_ptr<PackRun>& run) = 0;
+    // Told before each listed file is tried: its name as install.ini writes it, its number and
+    // how many files will be tried.
+    virtual void CopyBegins(const std::string& name, int number, int count) = 0;
+    // Copies one listed file as FileTransfer::CopyWhole does; ERROR_CANCELLED when the user is
+    // leaving, and then nothing more is copied.
+    virtual DWORD CopyGameFile(const std::string& from, const std::string& to) = 0;
 
 protected:
     ~SettingsOwner() = default;
