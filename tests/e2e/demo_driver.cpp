@@ -7,6 +7,7 @@
 namespace {
 constexpr int kFolderBox = 1002;
 constexpr int kInstall = 1003;
+constexpr int kStatus = 1009;
 
 void Say(const std::string& line) {
     std::printf("%s\n", line.c_str());
@@ -58,11 +59,18 @@ int main(int argc, char** argv) {
     Say("  game folder: " + Driver::ItemText(window, kFolderBox));
     Say("  install button \"" + Driver::ItemText(window, kInstall) + "\" " +
         (Driver::ItemEnabled(window, kInstall) ? "enabled" : "disabled"));
-    PauseForScreenshot(argv[2]);
-
-    if (Driver::ItemEnabled(window, kInstall)) {
+    if (!Driver::ItemEnabled(window, kInstall))
+        PauseForScreenshot(argv[2]);
+    else {
         Say("pressing \"" + Driver::ItemText(window, kInstall) + "\"");
         Driver::Click(window, kInstall);
+        // The picture shows the status line and the bar at work.
+        for (DWORD start = GetTickCount();
+             GetTickCount() - start < 8000 && Driver::ItemText(window, kStatus).rfind("Packing", 0) != 0;)
+            Sleep(20);
+        Sleep(300);
+        Say("  status: " + Driver::ItemText(window, kStatus));
+        PauseForScreenshot(argv[2]);
         for (DWORD start = GetTickCount(); GetTickCount() - start < 30000;) {
             bool any = AnswerBoxes(driver, "KSInstaller", 500);
             any = AnswerBoxes(driver, appName.c_str(), 500) || any;
@@ -71,7 +79,8 @@ int main(int argc, char** argv) {
             if (!any && Driver::ItemEnabled(window, kInstall) && GetTickCount() - start > 3000)
                 break;
         }
-        Say("  install button now \"" + Driver::ItemText(window, kInstall) + "\"");
+        Say("  install button now \"" + Driver::ItemText(window, kInstall) +
+            "\", status: " + Driver::ItemText(window, kStatus));
     }
     Say("pressing \"&Exit\"");
     Driver::Click(window, IDOK);
