@@ -327,6 +327,11 @@ TEST(PackRun, ExitDuringABigCopyEndsCleanlyWithTheOldOrTheNewGameFileAndNoPartOf
                                        !run.driver.WaitForDialog("kit", 1) &&
                                        SendMessageA(bar, PBM_GETPOS, 0, 0) == 0;)
         Sleep(5);
+    // Other presses meanwhile start nothing: no browse dialog, no second copy.
+    for (int id : {kChangePath, 1004, kInstall})
+        Driver::Click(run.window, id);
+    Driver::Settle(run.window);
+    EXPECT_TRUE(run.driver.NoDialogFor("Browse for Kestrel Squad Folder", 1));
     EXPECT_TRUE(run.Exit());
     EXPECT_EQ(run.ExitCode(), 0u);
     LONGLONG size = FileSize(run.game + "\\big.bin");
