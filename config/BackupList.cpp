@@ -84,12 +84,14 @@ bool BackupList::Load() {
         if (line.empty())
             continue;
         bool kept = StartsWith(line, kKept);
-        std::string name = line.substr(strlen(kept ? kKept : kAdded));
-        for (char& c : name)
-            c = c == '/' ? '\\' : c;
+        std::string name;
         std::string joined;
-        if ((!kept && !StartsWith(line, kAdded)) || IsReserved(name) ||
-            !RelativeName::JoinInside(m_gameFolder, name, joined))
+        if (kept || StartsWith(line, kAdded)) {
+            name = line.substr(strlen(kept ? kKept : kAdded));
+            for (char& c : name)
+                c = c == '/' ? '\\' : c;
+        }
+        if (name.empty() || IsReserved(name) || !RelativeName::JoinInside(m_gameFolder, name, joined))
             m_refused.push_back(line);
         else if (!Find(name))
             m_entries.push_back({kept, name});
