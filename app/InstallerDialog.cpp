@@ -5,6 +5,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/ChosenFolder.h"
+#include "app/RestoreCommand.h"
 #include "config/FileCopier.h"
 #include "folders/CFindFolder.h"
 #include "framework/Application.h"
@@ -72,6 +73,7 @@ BOOL InstallerDialog::OnInitDialog() {
             AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
             AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
         }
+        AppendMenuA(systemMenu, MF_STRING, IDM_RESTORE, "Restore &Original Game Files...");
     }
     SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -112,16 +114,33 @@ void InstallerDialog::EnableControls(bool enable) {
     if (enable)
         m_exitButton.Enable(true);
     m_changePathButton.Enable(enable);
+    EnableMenuItem(GetSystemMenu(Handle(), FALSE), IDM_RESTORE,
+                   MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
 }
 
 LRESULT InstallerDialog::OnSysCommand(WPARAM id, LPARAM) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
         AboutDialog about(nullptr);
         about.DoModal();
+    } else if ((id & 0xFFF0) == IDM_RESTORE) {
+        OnRestore();
     } else {
         LetDefaultHandle();
     }
     return 0;
+}
+
+void InstallerDialog::OnRestore() {
+    // Not while a run is busy with the game files: its boxes let a posted command through.
+    if (m_busy || m_packRun)
+        return;
+    if (m_gamePath.empty() || GetFileAttributesA(m_gamePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        ShowNotice("Choose an existing game folder before restoring.", true);
+        return;
+    }
+    m_busy = true;
+    RestoreCommand::Run(Handle(), m_gamePath);
+    m_busy = false;
 }
 
 void InstallerDialog::OnPaint() {
@@ -184,10 +203,12 @@ void InstallerDialog::OnResetDefault() {
 void InstallerDialog::OnInstallNewGui() {
     // Taken at once: the boxes and the shell call below pump messages, and a press that slips
     // in there must not start a second installation.
-    if (m_installStarted.exchange(true))
+    if (m_busy || m_installStarted.exchange(true))
         return;
+    m_busy = true;
     if (!Install())
         m_installStarted = false; // nothing runs, so the user may try again
+    m_busy = false;
 }
 
 bool InstallerDialog::Install() {
@@ -229,6 +250,10 @@ void InstallerDialog::PostNotice(std::string text, bool plain) {
     WPARAM address = m_pendingTexts.Add(std::move(text));
     if (!PostMessageA(Handle(), kMsgShowText, address, plain ? 1 : 0))
         m_pendingTexts.Take(address);
+}
+
+void InstallerDialog::ShowWarning(std::string text) {
+    ShowMessageBox(Handle(), text, MB_OK | MB_ICONEXCLAMATION, kNoticeCaption);
 }
 
 void InstallerDialog::ShowAppText(const char* text) {
