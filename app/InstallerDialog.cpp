@@ -5,6 +5,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/ChosenFolder.h"
+#include "app/RestoreCommand.h"
 #include "config/FileCopier.h"
 #include "folders/CFindFolder.h"
 #include "framework/Application.h"
@@ -75,6 +76,7 @@ BOOL InstallerDialog::OnInitDialog() {
             AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
             AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
         }
+        AppendMenuA(systemMenu, MF_STRING, IDM_RESTORE, "Restore &Original Game Files...");
     }
     SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -115,16 +117,33 @@ void InstallerDialog::EnableControls(bool enable) {
     if (enable)
         m_exitButton.Enable(true);
     m_changePathButton.Enable(enable);
+    EnableMenuItem(GetSystemMenu(Handle(), FALSE), IDM_RESTORE,
+                   MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
 }
 
 LRESULT InstallerDialog::OnSysCommand(WPARAM id, LPARAM) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
         AboutDialog about(nullptr);
         about.DoModal();
+    } else if ((id & 0xFFF0) == IDM_RESTORE) {
+        OnRestore();
     } else {
         LetDefaultHandle();
     }
     return 0;
+}
+
+void InstallerDialog::OnRestore() {
+    // Not while a run is busy with the game files: its boxes let a posted command through.
+    if (m_busy || m_packRun)
+        return;
+    if (m_gamePath.empty() || GetFileAttributesA(m_gamePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        ShowNotice("Choose an existing game folder before restoring.", true);
+        return;
+    }
+    m_busy = true;
+    RestoreCommand::Run(Handle(), m_gamePath);
+    m_busy = false;
 }
 
 void InstallerDialog::OnPaint() {
@@ -151,7 +170,7 @@ LRESULT InstallerDialog::OnQueryDragIcon(WPARAM, LPARAM) {
 }
 
 void InstallerDialog::OnChangePath() {
-    if (m_installing)
+    if (m_busy)
         return;
     const std::string& archive = m_settings->m_destinationPff;
     std::string initialName;
@@ -181,7 +200,7 @@ void InstallerDialog::OnChangePath() {
 }
 
 void InstallerDialog::OnResetDefault() {
-    if (m_installing)
+    if (m_busy)
         return;
     ResetToDefaultFolder();
     // The detected folder may be missing; the install button must follow it, as at start-up.
@@ -191,11 +210,11 @@ void InstallerDialog::OnResetDefault() {
 void InstallerDialog::OnInstallNewGui() {
     // Taken at once: the boxes and the shell call below pump messages, and a press that slips
     // in there must not start a second installation.
-    if (m_installStarted.exchange(true))
+    if (m_busy || m_installStarted.exchange(true))
         return;
-    m_installing = true;
+    m_busy = true;
     bool launched = Install();
-    m_installing = false;
+    m_busy = false;
     if (!launched && !IsEnding()) {
         // Nothing runs, so the user may try again.
         m_status.Clear();
@@ -226,10 +245,10 @@ void InstallerDialog::CopyBegins(const std::string& name, int number, int count)
     m_status.ShowCopying(name, number, count);
 }
 
-DWORD InstallerDialog::CopyGameFile(const std::string& from, const std::string& to) {
+DWORD InstallerDialog::RunFileWork(BackgroundWork::Task& work) {
     if (IsEnding())
         return ERROR_CANCELLED;
-    return BackgroundWork::Copy(from.c_str(), to.c_str(), *this, Handle());
+    return BackgroundWork::Run(work, *this, Handle());
 }
 
 void InstallerDialog::PackRunLaunched(const std::shared_ptr<PackRun>& run) {
@@ -268,6 +287,10 @@ void InstallerDialog::PostNotice(std::string text, bool plain) {
     WPARAM address = m_pendingTexts.Add(std::move(text));
     if (!PostMessageA(Handle(), kMsgShowText, address, plain ? 1 : 0))
         m_pendingTexts.Take(address);
+}
+
+void InstallerDialog::ShowWarning(std::string text) {
+    ShowMessageBox(Handle(), text, MB_OK | MB_ICONEXCLAMATION, kNoticeCaption);
 }
 
 void InstallerDialog::ShowAppText(const char* text) {

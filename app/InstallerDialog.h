@@ -27,12 +27,14 @@ public:
     // SettingsOwner: notices go through the 2059 handling.
     int ShowNotice(std::string text, bool plain) override;
     void PostNotice(std::string text, bool plain) override;
+    void ShowWarning(std::string text) override;
     HWND WindowHandle() const override { return Handle(); }
     void AddFileToDelete(const std::string& path) override { m_filesToDelete.push_back(path); }
     void PackRunLaunched(const std::shared_ptr<PackRun>& run) override;
     void CopyBegins(const std::string& name, int number, int count) override;
-    // The copy runs on a worker thread while this window goes on answering; leaving stops it.
-    DWORD CopyGameFile(const std::string& from, const std::string& to) override;
+    void KeepBegins(const std::string& name) override { m_status.ShowKeeping(name); }
+    // The work runs on a worker thread while this window goes on answering; leaving stops it.
+    DWORD RunFileWork(BackgroundWork::Task& work) override;
 
 protected:
     BOOL OnInitDialog() override;
@@ -58,6 +60,7 @@ private:
     void PaintPicture(const DRAWITEMSTRUCT& frame);
 
     LRESULT OnSysCommand(WPARAM id, LPARAM lParam);
+    void OnRestore();
     void OnPaint();
     LRESULT OnDrawItem(WPARAM id, LPARAM item);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
@@ -81,11 +84,11 @@ private:
     std::string m_gamePath;
     HICON m_hIcon = nullptr;
     bool m_folderDiffersFromDefault = false;
-    // Set while the install button's work runs, whose copies let other clicks through.
-    bool m_installing = false;
     // Set by the install button before it does anything; cleared again only when that press
     // launched no pack run, or when the run it launched reported failure.
     std::atomic<bool> m_installStarted{false};
+    // An installation or a restore is working on the game files; its boxes pump messages.
+    bool m_busy = false;
     UniqueGdiObject m_picture;
     LONG m_pictureWidth = 0;
     LONG m_pictureHeight = 0;

@@ -26,6 +26,10 @@ void StatusPanel::ShowCopied(ULONGLONG done, ULONGLONG total) {
     SendMessageA(m_bar, PBM_SETPOS, (m_fileNumber - 1) * kStepsPerFile + step, 0);
 }
 
+void StatusPanel::ShowKeeping(const std::string& name) {
+    SetText(FormatText("Keeping the original %s", name.c_str()).c_str());
+}
+
 void StatusPanel::ShowPacking(const std::string& archive, DWORD seconds) {
     SetMarquee(true);
     SetText(FormatText("Packing %s... %lu s", archive.c_str(), seconds).c_str());

@@ -12,6 +12,7 @@ public:
     // The bar moves by file, and within a file by the part of it copied.
     void ShowCopying(const std::string& name, int number, int count);
     void ShowCopied(ULONGLONG done, ULONGLONG total);
+    void ShowKeeping(const std::string& name);
     // The bar runs as a marquee while packing: how long the tool takes is not known.
     void ShowPacking(const std::string& archive, DWORD seconds);
     // The outcome, with the bar full or empty.

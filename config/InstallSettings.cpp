@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "config/EditionTable.h"
+#include "config/GameBackup.h"
 #include "config/RegistryKey.h"
 #include "config/RegistryValue.h"
 #include "config/RelativeName.h"
@@ -122,7 +123,7 @@ std::string InstallSettings::DetectGameFolder() {
     return m_gameFolder;
 }
 
-bool InstallSettings::RunPackJob(bool addMSwitch) {
+bool InstallSettings::RunPackJob(bool addMSwitch, FileTransfer::Progress* progress) {
     PackJob::Inputs inputs;
     inputs.editionCode = m_editionCode;
     inputs.destinationPff = m_destinationPff;
@@ -132,5 +133,8 @@ bool InstallSettings::RunPackJob(bool addMSwitch) {
     inputs.fileExists = [this](const std::string& path) { return FileExists(path); };
     inputs.shortPath = [this](const std::string& path) { return GetShortPath(path); };
     inputs.nameIsSafe = &RelativeName::IsSafe;
+    inputs.keepOriginal = [this, progress](const std::string& name) {
+        return GameBackup(m_gameFolder).Keep(name, progress);
+    };
     return PackJob(std::move(inputs), *m_owner).Run(addMSwitch);
 }

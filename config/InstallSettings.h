@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/FileTransfer.h"
+
 class SettingsOwner;
 
 class InstallSettings {
@@ -21,7 +23,8 @@ public:
     std::string GetShortPath(const std::string& path) const;
     // The configured edition's folder from the registry or its default; also sets m_gameFolder.
     std::string DetectGameFolder();
-    bool RunPackJob(bool addMSwitch);
+    // The game archive is kept first; progress is told while it is copied.
+    bool RunPackJob(bool addMSwitch, FileTransfer::Progress* progress = nullptr);
 
     // The folder of the program file named by a command line, empty when it names no folder.
     static std::string FolderFromCommandLine(const std::string& commandLine);

@@ -48,17 +48,6 @@ DWORD WINAPI RunJob(void* parameter) {
     return 0;
 }
 
-class CopyTask : public BackgroundWork::Task {
-public:
-    CopyTask(const char* from, const char* to) : m_from(from), m_to(to) {}
-    DWORD Run(FileTransfer::Progress& progress) override {
-        return FileTransfer::CopyWhole(m_from, m_to, &progress);
-    }
-
-private:
-    const char* m_from;
-    const char* m_to;
-};
 } // namespace
 
 DWORD BackgroundWork::Run(Task& task, Watcher& watcher, HWND dialog) {
@@ -95,9 +84,4 @@ DWORD BackgroundWork::Run(Task& task, Watcher& watcher, HWND dialog) {
     if (quit)
         PostQuitMessage(static_cast<int>(quitCode));
     return job.result;
-}
-
-DWORD BackgroundWork::Copy(const char* from, const char* to, Watcher& watcher, HWND dialog) {
-    CopyTask task(from, to);
-    return Run(task, watcher, dialog);
 }

@@ -34,8 +34,4 @@ public:
     // keys of `dialog` included. Returns the task's result; the task runs here when no thread
     // can be made.
     static DWORD Run(Task& task, Watcher& watcher, HWND dialog);
-
-    // CopyWhole through Run: the copy stops, leaving the destination as it was, once the
-    // watcher no longer wants it.
-    static DWORD Copy(const char* from, const char* to, Watcher& watcher, HWND dialog);
 };

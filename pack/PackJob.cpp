@@ -153,6 +153,15 @@ bool PackJob::Run(bool addMSwitch) {
     allThere = m_in.fileExists(destination) && allThere;
     if (!allThere)
         return false;
+    if (m_in.keepOriginal && !m_in.gameFolder.empty()) {
+        if (DWORD error = m_in.keepOriginal(m_in.destinationPff)) {
+            m_owner.ShowWarning(
+                FormatText("The game archive %s could not be kept before packing (error %lu). "
+                           "Can't pack.",
+                           destination.c_str(), error));
+            return false;
+        }
+    }
 
     std::string batchPath = MakeBatchFileName();
     std::string logPath = MakeLogFileName();

@@ -6,6 +6,9 @@
 #include <memory>
 #include <string>
 
+#include "framework/BackgroundWork.h"
+#include <utility>
+
 class PackRun;
 
 class SettingsOwner {
@@ -15,6 +18,8 @@ public:
     virtual int ShowNotice(std::string text, bool plain) = 0;
     // The same box, shown once the handler that is running now has returned.
     virtual void PostNotice(std::string text, bool plain) = 0;
+    // A "KSInstaller" box with an exclamation mark, shown now.
+    virtual void ShowWarning(std::string text) { ShowNotice(std::move(text), true); }
     // The window that pack runs report to.
     virtual HWND WindowHandle() const = 0;
     // The file is deleted when the window is destroyed.
@@ -25,9 +30,11 @@ public:
     // Told before each listed file is tried: its name as install.ini writes it, its number and
     // how many files will be tried.
     virtual void CopyBegins(const std::string& name, int number, int count) = 0;
-    // Copies one listed file as FileTransfer::CopyWhole does; ERROR_CANCELLED when the user is
-    // leaving, and then nothing more is copied.
-    virtual DWORD CopyGameFile(const std::string& from, const std::string& to) = 0;
+    // Told before the original of a listed game file is kept.
+    virtual void KeepBegins(const std::string& name) = 0;
+    // Runs one long piece of file work (keeping or copying a file) and returns its result;
+    // ERROR_CANCELLED when the user is leaving, and then nothing more is done.
+    virtual DWORD RunFileWork(BackgroundWork::Task& work) = 0;
 
 protected:
     ~SettingsOwner() = default;

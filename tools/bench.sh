@@ -70,3 +70,7 @@ else
   echo "peak working set of the installer: n/a (stand-in pack tool not built)"
   echo "longest the window did not answer during a 300 MB copy: n/a (stand-in pack tool not built)"
 fi
+echo
+
+echo "== Keeping originals (the backup's own code, in process)"
+driver backup "${KS_BENCH_BACKUP_RUNS:-3}"

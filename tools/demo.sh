@@ -49,6 +49,7 @@ echo "(Wine here runs only 64-bit programs: the demo uses the 64-bit build of th
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${KS_DEMO_DRIVEN:-}" ]; then
   cd "$DEMO/addon"
+  echo "After installing, \"Restore Original Game Files...\" in the window's system menu puts the game back."
   $LOADER "$DEMO/addon/KSInstaller.exe"
   echo "The installer has ended. Game folder now holds:"
   ls -l "$DEMO/game"

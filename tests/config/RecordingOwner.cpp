@@ -16,8 +16,11 @@ void RecordingOwner::CopyBegins(const std::string& name, int number, int count) 
     m_copiesBegun.push_back(name + " " + std::to_string(number) + "/" + std::to_string(count));
 }
 
-DWORD RecordingOwner::CopyGameFile(const std::string& from, const std::string& to) {
-    if (++m_copyCalls == m_leaveAt)
+DWORD RecordingOwner::RunFileWork(BackgroundWork::Task& work) {
+    struct GoOn : FileTransfer::Progress {
+        bool OnCopied(ULONGLONG, ULONGLONG) override { return true; }
+    } progress;
+    if (++m_workCalls == m_leaveAt)
         return ERROR_CANCELLED;
-    return FileTransfer::CopyWhole(from.c_str(), to.c_str());
+    return work.Run(progress);
 }

@@ -21,8 +21,9 @@ public:
     void AddFileToDelete(const std::string& path) override { m_filesToDelete.push_back(path); }
     void PackRunLaunched(const std::shared_ptr<PackRun>& run) override { m_runs.push_back(run); }
     void CopyBegins(const std::string& name, int number, int count) override;
-    // Copies as the window does, but answers ERROR_CANCELLED for the copy numbered m_leaveAt.
-    DWORD CopyGameFile(const std::string& from, const std::string& to) override;
+    void KeepBegins(const std::string& name) override { m_copiesBegun.push_back("keep " + name); }
+    // Runs the work here, but answers ERROR_CANCELLED for the piece numbered m_leaveAt.
+    DWORD RunFileWork(BackgroundWork::Task& work) override;
 
     std::vector<Notice> m_notices;
     std::vector<std::string> m_filesToDelete;
@@ -30,5 +31,5 @@ public:
     std::vector<std::shared_ptr<PackRun>> m_runs;
     std::vector<std::string> m_copiesBegun; // "name number/count"
     int m_leaveAt = 0;
-    int m_copyCalls = 0;
+    int m_workCalls = 0;
 };

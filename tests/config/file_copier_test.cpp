@@ -84,7 +84,7 @@ TEST(FileCopier, TellsEachFileWithItsNumberAndStopsSilentlyWhenTheUserLeaves) {
                   "copy_file_4=c.txt\r\ncopy_file_6=d.txt\r\n");
     for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
         f.program.WriteFile(name, name);
-    f.owner.m_leaveAt = 2; // the second copy tried is b.txt
+    f.owner.m_leaveAt = 3; // keeping and copying a.txt, then keeping b.txt
 
     EXPECT_EQ(FileCopier(f.settings).CopyListedFiles(f.game.Path()), 1);
     EXPECT_EQ(f.owner.m_copiesBegun, (std::vector<std::string>{"a.txt 1/4", "missing.txt 2/4", "b.txt 3/4"}));
@@ -92,4 +92,23 @@ TEST(FileCopier, TellsEachFileWithItsNumberAndStopsSilentlyWhenTheUserLeaves) {
     EXPECT_FALSE(PathExists(f.game / "c.txt"));
     // Only the missing file is reported; leaving is no failure.
     ASSERT_EQ(f.owner.m_notices.size(), 1u);
+}
+
+TEST(FileCopier, LeavesAGameFileWhoseOriginalCannotBeKeptAndGoesOn) {
+    CopyFixture f("copy_file_1=a.txt\r\ncopy_file_2=b.txt\r\n");
+    f.program.WriteFile("a.txt", "new a");
+    f.program.WriteFile("b.txt", "new b");
+    f.game.WriteFile("a.txt", "old a");
+    // A file where the backup folder should be.
+    f.game.WriteFile("KSInstaller Backup", "");
+
+    EXPECT_EQ(FileCopier(f.settings).CopyListedFiles(f.game.Path()), 0);
+    EXPECT_EQ(ReadWholeFile(f.game / "a.txt"), "old a");
+    EXPECT_FALSE(PathExists(f.game / "b.txt"));
+    ASSERT_EQ(f.owner.m_notices.size(), 2u);
+    EXPECT_EQ(f.owner.m_notices[0].text.rfind("The game file " + f.game / "a.txt" +
+                                                  " could not be kept before it is replaced (error ",
+                                              0),
+              0u);
+    EXPECT_NE(f.owner.m_notices[0].text.find("), so it was left as it is."), std::string::npos);
 }

@@ -110,8 +110,10 @@ TEST(MainWindow, SystemCommandsSixteenToThirtyOneOpenTheAboutBox) {
         EXPECT_NE(Driver::Text(about).find("About"), std::string::npos);
         EXPECT_TRUE(Driver::Dismiss(about, IDOK));
     }
+    // 32 is the restore command's, and this window has no game folder to restore.
     PostMessageA(run.window, WM_SYSCOMMAND, 32, 0);
     EXPECT_TRUE(run.driver.NoDialogFor("About KSConvert", 300));
+    Answer(run.driver, "KSInstaller", "Choose an existing game folder before restoring.");
     EXPECT_FALSE(run.Enabled(kInstall));
     EXPECT_TRUE(run.Enabled(kChangePath));
     EXPECT_TRUE(run.Exit());

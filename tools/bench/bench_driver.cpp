@@ -13,7 +13,9 @@
 
 #include "AddonLayout.h"
 #include "Driver.h"
+#include "config/GameBackup.h"
 #include "framework/Application.h"
+#include "support/TempFolder.h"
 
 namespace {
 constexpr int kInstallButton = 1003;
@@ -298,8 +300,8 @@ void CopySilence(const std::string& packExe) {
 }
 } // namespace
 
-// bench_driver startup MINIMAL_EXE RUNS | resultdelay PACK_EXE RUNS | cpu PACK_EXE | copy PACK_EXE
-// (Windows paths)
+// bench_driver startup MINIMAL_EXE RUNS | resultdelay PACK_EXE RUNS | cpu PACK_EXE | copy PACK_EXE |
+// backup RUNS
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     std::string command = argc > 1 ? argv[1] : "";
@@ -313,10 +315,12 @@ int main(int argc, char** argv) {
         ProcessorTime(path);
     else if (command == "copy")
         CopySilence(path);
+    else if (command == "backup")
+        Backup(std::max(1, std::atoi(path.c_str())));
     else {
-        std::printf("usage: bench_driver startup MINIMAL_EXE [RUNS] | resultdelay PACK_EXE [RUNS] | cpu "
-                    "PACK_EXE | copy "
-                    "PACK_EXE\n");
+        std::printf(
+            "usage: bench_driver startup MINIMAL_EXE [RUNS] | resultdelay PACK_EXE [RUNS] | cpu PACK_EXE | "
+            "copy PACK_EXE | backup RUNS\n");
         return 2;
     }
     return 0;
