@@ -61,9 +61,9 @@ void __throw_underflow_error(const char*) {
 
 // Nothing is ever thrown, so no frame is ever unwound and no handler entered: the library's
 // string code still names these, and defining them here keeps out its unwinder, its exception
-// runtime and the thread library those use (about 75 KB). Only in a build without exceptions:
-// the test programs link the library's own.
-#ifndef __cpp_exceptions
+// runtime and the thread library those use (about 75 KB). These are the 32-bit (DWARF) entry
+// points of the shipped exe; the 64-bit build unwinds through SEH and keeps the library's own.
+#if !defined(__cpp_exceptions) && defined(__i386__)
 extern "C" {
 void _Unwind_Resume(void*) {
     std::abort();
