@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <string>
@@ -22,6 +23,7 @@ public:
         std::function<std::string(const std::string&)> shortPath;
         std::function<bool(const std::string&)> nameIsSafe; // for names joined to a folder of ours
         std::function<DWORD()> tickCount = GetTickCount;
+        std::function<BOOL(SHELLEXECUTEINFOA*)> shellExecute = ShellExecuteExA;
     };
 
     PackJob(Inputs inputs, SettingsOwner& owner) : m_in(std::move(inputs)), m_owner(owner) {}
