@@ -73,7 +73,8 @@ TEST(FindFolder, CurrentDirectoryMovedWhileTheDialogIsOpenIsPutBack) {
     DirectoryMover mover{system};
     HANDLE thread = CreateThread(nullptr, 0, MoveDirectoryThenCancel, &mover, 0, nullptr);
     ASSERT_NE(thread, nullptr);
-    CFindFolder dialog(TRUE, nullptr, nullptr, OFN_NOCHANGEDIR, nullptr, nullptr);
+    // Without OFN_NOCHANGEDIR, which Windows ignores for the Open dialog and Wine honours.
+    CFindFolder dialog(TRUE, nullptr, nullptr, 0, nullptr, nullptr);
     EXPECT_EQ(dialog.DoModal(), IDCANCEL);
     WaitForSingleObject(thread, 15000);
     CloseHandle(thread);
