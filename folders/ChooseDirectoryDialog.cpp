@@ -114,12 +114,11 @@ LRESULT ChooseDirectoryDialog::OnDblclkFolderList(NMHDR* header) {
     if (activate->iItem == -1)
         return 0;
     auto* node = reinterpret_cast<const FolderNode*>(m_folderList.GetItemData(activate->iItem));
-    // A folder that cannot be read (vanished, or a name the code page turned into '?') would
-    // leave an empty list with no way back: the current one stays instead.
     if (!node)
         return 0;
+    // A folder that cannot be read (vanished, or a name the code page turned into '?') would
+    // leave an empty list with no way back: the current one stays, selected again.
     if (!FolderNode::PathExists(node->m_path)) {
-        // The click selected the dead item; the selection goes back to the current folder.
         m_folderList.SetItemState(-1, 0, LVIS_SELECTED);
         SelectPathItem(m_currentPath);
         return 0;
