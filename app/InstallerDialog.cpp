@@ -84,7 +84,7 @@ BOOL InstallerDialog::OnInitDialog() {
     m_installButton.SetText(m_settings->GetIniString("install_button_text", "Install New GUI", -1));
     SetWindowTextA(Handle(), m_settings->GetIniString("dialog_title", "Carrowind Expansion Pak", -1).c_str());
 
-    std::string licence = m_settings->GetIniString("eula_text", "", -1);
+    std::string licence = m_settings->GetIniText("eula_text");
     if (!licence.empty() && ShowMessageBox(Handle(), licence, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         PostMessageA(Handle(), WM_CLOSE, 0, 0);
 
@@ -170,7 +170,8 @@ LRESULT InstallerDialog::OnQueryDragIcon(WPARAM, LPARAM) {
 }
 
 void InstallerDialog::OnChangePath() {
-    if (m_busy)
+    // Not during an installation's copies, nor a click queued before packing disabled the button.
+    if (m_busy || m_packRun)
         return;
     const std::string& archive = m_settings->m_destinationPff;
     std::string initialName;
@@ -200,7 +201,7 @@ void InstallerDialog::OnChangePath() {
 }
 
 void InstallerDialog::OnResetDefault() {
-    if (m_busy)
+    if (m_busy || m_packRun)
         return;
     ResetToDefaultFolder();
     // The detected folder may be missing; the install button must follow it, as at start-up.
@@ -252,11 +253,12 @@ DWORD InstallerDialog::RunFileWork(BackgroundWork::Task& work) {
 }
 
 void InstallerDialog::PackRunLaunched(const std::shared_ptr<PackRun>& run) {
-    m_installStarted = true;
     m_packRun = run;
     m_packStartTick = GetTickCount();
     m_status.ShowPacking(m_settings->m_destinationPff, 0);
     SetTimer(Handle(), kPackClock, 1000, nullptr);
+    // Now, before anything is pumped: 2060 is posted and comes after clicks already queued.
+    EnableControls(false);
 }
 
 LRESULT InstallerDialog::OnTimer(WPARAM id, LPARAM) {
@@ -312,6 +314,9 @@ LRESULT InstallerDialog::OnShowAppText(WPARAM, LPARAM text) {
 }
 
 LRESULT InstallerDialog::OnDone(WPARAM, LPARAM) {
+    // Only the run itself may end packing; this message may come from anyone.
+    if (m_packRun)
+        return 0;
     EnableControls(true);
     m_installButton.SetText("Done");
     m_installStarted = true;
@@ -350,9 +355,13 @@ LRESULT InstallerDialog::OnPackDone(WPARAM token, LPARAM counts) {
                    FormatText("Packing failed: %d of %d archives reported OK. See the log %s", okCount,
                               sourceCount, run->LogPath().c_str()),
                    MB_OK | MB_ICONEXCLAMATION, kNoticeCaption);
-    // Back to ready: the buttons as before packing and the install button usable again.
+    // Back to ready: the buttons as before packing and the install button usable again. A run
+    // judged without its process may still be packing: a second one must never start beside it.
     m_status.Clear();
     EnableControls(true);
-    m_installStarted = false;
+    if (run->ProcessWatched())
+        m_installStarted = false;
+    else
+        m_installButton.Enable(false);
     return 0;
 }

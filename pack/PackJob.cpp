@@ -103,7 +103,7 @@ bool PackJob::Launch(const std::string& batchPath, const std::string& logPath, i
     // Relative sources and the batch file itself are found in the folder it was written to.
     execute.lpDirectory = m_in.programDir.c_str();
     execute.nShow = SW_HIDE;
-    if (!ShellExecuteExA(&execute)) {
+    if (!m_in.shellExecute(&execute)) {
         DWORD error = GetLastError();
         DeleteFileA(batchPath.c_str());
         m_owner.ShowNotice(FormatText("The pack batch file %s cannot be run (error %lu). Can't pack.",
@@ -113,7 +113,8 @@ bool PackJob::Launch(const std::string& batchPath, const std::string& logPath, i
     }
     m_owner.AddFileToDelete(batchPath);
 
-    auto run = std::make_shared<PackRun>(m_owner.WindowHandle(), logPath, sourceCount);
+    auto run =
+        std::make_shared<PackRun>(m_owner.WindowHandle(), logPath, sourceCount, execute.hProcess != nullptr);
     m_owner.PackRunLaunched(run);
     auto watcher = std::make_unique<CGetResults>();
     watcher->m_run = run;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <string>
@@ -24,6 +25,7 @@ public:
         std::function<DWORD()> tickCount = GetTickCount;
         // Keeps the game's file of this name before the tool changes it; ERROR_SUCCESS or why not.
         std::function<DWORD(const std::string&)> keepOriginal;
+        std::function<BOOL(SHELLEXECUTEINFOA*)> shellExecute = ShellExecuteExA;
     };
 
     PackJob(Inputs inputs, SettingsOwner& owner) : m_in(std::move(inputs)), m_owner(owner) {}

@@ -273,8 +273,16 @@ const Row kRows[] = {
          EXPECT_TRUE(run.driver.WaitForExit(30000));
          EXPECT_EQ(GetFileAttributesA((layout.Game() / "big.bin").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
      }},
+    // Stored to be expanded: the folder it names once expanded is the game's.
     {"RegistryPathExpandString", RegistryPath(REG_EXPAND_SZ, std::string("%TEMP%\0", 7)),
-     DefaultFolderRefused},
+     [](InstallerRun& run, AddonLayout&) {
+         char temp[MAX_PATH];
+         DWORD length = ExpandEnvironmentStringsA("%TEMP%", temp, MAX_PATH);
+         ASSERT_GT(length, 1u);
+         EXPECT_EQ(run.Folder(), std::string(temp, length - 1));
+         EXPECT_TRUE(run.Enabled(kInstall));
+         NoBoxes(run);
+     }},
     {"RegistryPathNumber", RegistryPath(REG_DWORD, std::string("\x2a\0\0\0", 4)), DefaultFolderRefused},
     {"RegistryPathEmpty", RegistryPath(REG_SZ, std::string("\0", 1)), DefaultFolderRefused},
     {"RegistryPathOf10000Characters", RegistryPath(REG_SZ, Long('p', 10000) + '\0'), DefaultFolderRefused},

@@ -20,15 +20,17 @@ TEST(MainWindow, WithoutInstallIniShowsDefaultsAndAnEmptyFolder) {
     EXPECT_TRUE(run.Exit());
 }
 
-TEST(MainWindow, RefusedLicenceClosesTheWindowAndCopiesNothing) {
+TEST(MainWindow, LicenceIsShownInFullAndRefusingItClosesTheWindowAndCopiesNothing) {
     AddonLayout layout("kit.exe");
-    layout.WriteIni("eula_text=Do you accept?\r\nks_version=KS2\r\ncopy_file_1=a.txt\r\n");
+    // Far longer than the other values may be.
+    const std::string licence = std::string(300, 'L') + std::string(300, 'M') + " Do you accept?";
+    layout.WriteIni("eula_text=" + licence + "\r\nks_version=KS2\r\ncopy_file_1=a.txt\r\n");
     layout.Program().WriteFile("a.txt", "a");
     layout.RegisterGame("KS2", layout.GameDir());
     Driver driver;
     ASSERT_TRUE(driver.Start(layout.Exe(), layout.ProgramDir()));
     // The licence question is captioned with the program file's base name.
-    Answer(driver, "kit", "Do you accept?", IDCANCEL);
+    Answer(driver, "kit", licence, IDCANCEL);
     EXPECT_TRUE(driver.WaitForExit());
     EXPECT_FALSE(PathExists(layout.Game() / "a.txt"));
 }
