@@ -17,24 +17,9 @@ struct Row {
 };
 
 // Every file below a folder with its size: what a run may not change.
-void ListTree(const std::string& folder, const std::string& prefix, std::map<std::string, DWORD>& out) {
-    WIN32_FIND_DATAA found;
-    UniqueFindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
-    if (!search)
-        return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == "..")
-            continue;
-        out[prefix + name] = found.nFileSizeLow;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            ListTree(folder + "\\" + name, prefix + name + "\\", out);
-    } while (FindNextFileA(search.get(), &found));
-}
-
 std::map<std::string, DWORD> Tree(const std::string& folder) {
     std::map<std::string, DWORD> tree;
-    ListTree(folder, "", tree);
+    WalkTree(folder, [&](const std::string& name, const WIN32_FIND_DATAA& found) { tree[name] = found.nFileSizeLow; });
     return tree;
 }
 

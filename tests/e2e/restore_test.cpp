@@ -12,31 +12,19 @@ constexpr WPARAM kRestoreCommand = 0x0020;
 
 // Every file below a folder with its content and last write time, without what the pack tool
 // itself writes beside it (its log and its record of arguments).
-void ListFiles(const std::string& folder, const std::string& prefix,
-               std::map<std::string, std::string>& out) {
-    WIN32_FIND_DATAA found;
-    UniqueFindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
-    if (!search)
-        return;
-    do {
-        std::string name = found.cFileName;
-        if (name == "." || name == ".." || name.rfind("log_", 0) == 0 || name == "pack-args.txt")
-            continue;
-        std::string path = folder + "\\" + name;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-            out[prefix + name + "\\"] = "";
-            ListFiles(path, prefix + name + "\\", out);
-        } else {
-            out[prefix + name] = ReadWholeFile(path) + " @" +
-                                 std::to_string(found.ftLastWriteTime.dwLowDateTime) + "," +
-                                 std::to_string(found.ftLastWriteTime.dwHighDateTime);
-        }
-    } while (FindNextFileA(search.get(), &found));
-}
-
 std::map<std::string, std::string> Files(const std::string& folder) {
     std::map<std::string, std::string> files;
-    ListFiles(folder, "", files);
+    WalkTree(folder, [&](const std::string& name, const WIN32_FIND_DATAA& found) {
+        std::string leaf = name.substr(name.rfind('\\') + 1);
+        if (leaf.rfind("log_", 0) == 0 || leaf == "pack-args.txt")
+            return;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            files[name + "\\"] = "";
+        else
+            files[name] = ReadWholeFile(folder + "\\" + name) + " @" +
+                          std::to_string(found.ftLastWriteTime.dwLowDateTime) + "," +
+                          std::to_string(found.ftLastWriteTime.dwHighDateTime);
+    });
     return files;
 }
 

@@ -86,3 +86,26 @@ void RemoveTree(const std::string& path) {
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
     RemoveDirectoryA(path.c_str());
 }
+
+namespace {
+void WalkBelow(const std::string& folder, const std::string& prefix,
+               const std::function<void(const std::string&, const WIN32_FIND_DATAA&)>& visit) {
+    WIN32_FIND_DATAA found;
+    UniqueFindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (!search)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        visit(prefix + name, found);
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            WalkBelow(folder + "\\" + name, prefix + name + "\\", visit);
+    } while (FindNextFileA(search.get(), &found));
+}
+} // namespace
+
+void WalkTree(const std::string& folder,
+              const std::function<void(const std::string& relative, const WIN32_FIND_DATAA& found)>& visit) {
+    WalkBelow(folder, "", visit);
+}

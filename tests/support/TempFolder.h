@@ -1,6 +1,9 @@
 // A scratch folder under %TEMP%, removed with everything in it at the end of the test.
 #pragma once
 
+#include <windows.h>
+
+#include <functional>
 #include <string>
 
 class TempFolder {
@@ -25,3 +28,7 @@ private:
 std::string ReadWholeFile(const std::string& path);
 bool PathExists(const std::string& path);
 void RemoveTree(const std::string& path);
+// Calls `visit` for everything below `folder`, folders before their content, with the name
+// relative to `folder`.
+void WalkTree(const std::string& folder,
+              const std::function<void(const std::string& relative, const WIN32_FIND_DATAA& found)>& visit);
