@@ -8,8 +8,10 @@
 InstallerApp theApp;
 
 BOOL InstallerApp::InitInstance() {
-    // Visual styles come from the manifest; the list view of the folder chooser needs its class too.
-    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES};
+    // Visual styles come from the manifest; the folder chooser's list view and the main window's
+    // progress bar need their classes too.
+    INITCOMMONCONTROLSEX controls = {sizeof controls,
+                                     ICC_STANDARD_CLASSES | ICC_LISTVIEW_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
 
     InstallerDialog dialog(nullptr);

@@ -17,7 +17,8 @@
 
 namespace {
 constexpr const char* kNoticeCaption = "KSInstaller";
-}
+constexpr UINT_PTR kPackClock = 1;
+} // namespace
 
 const MessageEntry<InstallerDialog> InstallerDialog::kMessageMap[] = {
     {WM_SYSCOMMAND, &InstallerDialog::OnSysCommand},
@@ -34,6 +35,7 @@ const MessageEntry<InstallerDialog> InstallerDialog::kMessageMap[] = {
     {kMsgShowText, &InstallerDialog::OnShowText},
     {kMsgPackBegins, &InstallerDialog::OnPackBegins},
     {kMsgPackDone, &InstallerDialog::OnPackDone},
+    {WM_TIMER, &InstallerDialog::OnTimer},
 };
 
 InstallerDialog::InstallerDialog(HWND parent) : Dialog(IDD_KSINSTALLER_DIALOG, parent) {
@@ -65,6 +67,7 @@ BOOL InstallerDialog::OnInitDialog() {
     HWND frame = m_pictureFrame.Handle();
     LONG_PTR style = GetWindowLongPtrA(frame, GWL_STYLE);
     SetWindowLongPtrA(frame, GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | SS_OWNERDRAW);
+    m_status.Attach(Handle());
 
     if (HMENU systemMenu = GetSystemMenu(Handle(), FALSE)) {
         char about[256];
@@ -167,8 +170,8 @@ LRESULT InstallerDialog::OnQueryDragIcon(WPARAM, LPARAM) {
 }
 
 void InstallerDialog::OnChangePath() {
-    // A click queued before packing disabled the button must not re-arm the others.
-    if (m_packRun)
+    // Not during an installation's copies, nor a click queued before packing disabled the button.
+    if (m_busy || m_packRun)
         return;
     const std::string& archive = m_settings->m_destinationPff;
     std::string initialName;
@@ -198,7 +201,7 @@ void InstallerDialog::OnChangePath() {
 }
 
 void InstallerDialog::OnResetDefault() {
-    if (m_packRun)
+    if (m_busy || m_packRun)
         return;
     ResetToDefaultFolder();
     // The detected folder may be missing; the install button must follow it, as at start-up.
@@ -211,9 +214,13 @@ void InstallerDialog::OnInstallNewGui() {
     if (m_busy || m_installStarted.exchange(true))
         return;
     m_busy = true;
-    if (!Install())
-        m_installStarted = false; // nothing runs, so the user may try again
+    bool launched = Install();
     m_busy = false;
+    if (!launched && !IsEnding()) {
+        // Nothing runs, so the user may try again.
+        m_status.Clear();
+        m_installStarted = false;
+    }
 }
 
 bool InstallerDialog::Install() {
@@ -224,14 +231,40 @@ bool InstallerDialog::Install() {
         return false;
     }
     m_settings->m_gameFolder = m_gamePath;
+    // The copies let the window's messages through: nothing but Exit may be pressed meanwhile.
+    EnableControls(false);
     FileCopier(*m_settings).CopyListedFiles(m_gamePath);
-    return m_settings->RunPackJob(true);
+    if (IsEnding())
+        return false;
+    if (m_settings->RunPackJob(true))
+        return true;
+    EnableControls(true);
+    return false;
+}
+
+void InstallerDialog::CopyBegins(const std::string& name, int number, int count) {
+    m_status.ShowCopying(name, number, count);
+}
+
+DWORD InstallerDialog::RunFileWork(BackgroundWork::Task& work) {
+    if (IsEnding())
+        return ERROR_CANCELLED;
+    return BackgroundWork::Run(work, *this, Handle());
 }
 
 void InstallerDialog::PackRunLaunched(const std::shared_ptr<PackRun>& run) {
     m_packRun = run;
+    m_packStartTick = GetTickCount();
+    m_status.ShowPacking(m_settings->m_destinationPff, 0);
+    SetTimer(Handle(), kPackClock, 1000, nullptr);
     // Now, before anything is pumped: 2060 is posted and comes after clicks already queued.
     EnableControls(false);
+}
+
+LRESULT InstallerDialog::OnTimer(WPARAM id, LPARAM) {
+    if (id == kPackClock && m_packRun)
+        m_status.ShowPacking(m_settings->m_destinationPff, (GetTickCount() - m_packStartTick) / 1000);
+    return 0;
 }
 
 bool InstallerDialog::IsOurPackRun(WPARAM token) const {
@@ -309,17 +342,22 @@ LRESULT InstallerDialog::OnPackDone(WPARAM token, LPARAM counts) {
     if (!IsOurPackRun(token))
         return 0;
     std::shared_ptr<PackRun> run = std::move(m_packRun);
+    KillTimer(Handle(), kPackClock);
     // The number of sources is the run's own; the message only has room for a clamped copy.
     int okCount = LOWORD(counts);
     int sourceCount = run->SourceCount();
-    if (sourceCount > 0 && okCount >= sourceCount)
+    if (sourceCount > 0 && okCount >= sourceCount) {
+        m_status.ShowOutcome("Installed.", true);
         return OnDone(0, 0);
+    }
+    m_status.ShowOutcome("Packing failed.", false);
     ShowMessageBox(Handle(),
                    FormatText("Packing failed: %d of %d archives reported OK. See the log %s", okCount,
                               sourceCount, run->LogPath().c_str()),
                    MB_OK | MB_ICONEXCLAMATION, kNoticeCaption);
     // Back to ready: the buttons as before packing and the install button usable again. A run
     // judged without its process may still be packing: a second one must never start beside it.
+    m_status.Clear();
     EnableControls(true);
     if (run->ProcessWatched())
         m_installStarted = false;

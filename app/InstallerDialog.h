@@ -7,14 +7,16 @@
 #include <vector>
 
 #include "app/PendingTexts.h"
+#include "app/StatusPanel.h"
 #include "config/InstallSettings.h"
 #include "config/SettingsOwner.h"
+#include "framework/BackgroundWork.h"
 #include "framework/Button.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
 #include "framework/StaticControl.h"
 
-class InstallerDialog : public Dialog, public SettingsOwner {
+class InstallerDialog : public Dialog, public SettingsOwner, private BackgroundWork::Watcher {
 public:
     explicit InstallerDialog(HWND parent);
     ~InstallerDialog() override;
@@ -29,6 +31,10 @@ public:
     HWND WindowHandle() const override { return Handle(); }
     void AddFileToDelete(const std::string& path) override { m_filesToDelete.push_back(path); }
     void PackRunLaunched(const std::shared_ptr<PackRun>& run) override;
+    void CopyBegins(const std::string& name, int number, int count) override;
+    void KeepBegins(const std::string& name) override { m_status.ShowKeeping(name); }
+    // The work runs on a worker thread while this window goes on answering; leaving stops it.
+    DWORD RunFileWork(BackgroundWork::Task& work) override;
 
 protected:
     BOOL OnInitDialog() override;
@@ -45,6 +51,10 @@ private:
     bool Install();
     // True when the message carries the token of the run in flight.
     bool IsOurPackRun(WPARAM token) const;
+
+    // BackgroundWork::Watcher
+    void OnProgress(ULONGLONG done, ULONGLONG total) override { m_status.ShowCopied(done, total); }
+    bool WantsStop() override { return IsEnding(); }
 
     void LoadPicture();
     void PaintPicture(const DRAWITEMSTRUCT& frame);
@@ -64,6 +74,7 @@ private:
     LRESULT OnShowText(WPARAM text, LPARAM plain);
     LRESULT OnPackBegins(WPARAM, LPARAM);
     LRESULT OnPackDone(WPARAM token, LPARAM counts);
+    LRESULT OnTimer(WPARAM id, LPARAM);
 
     StaticControl m_pictureFrame;
     Button m_changePathButton;
@@ -85,6 +96,8 @@ private:
     std::vector<std::string> m_filesToDelete;
     // The pack run in flight, whose watcher alone may report; stopped when the window goes.
     std::shared_ptr<PackRun> m_packRun;
+    DWORD m_packStartTick = 0;
+    StatusPanel m_status;
 
     PendingTexts m_pendingTexts;
     std::vector<const char*> m_lentTexts;

@@ -3,20 +3,54 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "config/GameBackup.h"
 #include "config/InstallSettings.h"
 #include "config/RelativeName.h"
 #include "config/SettingsOwner.h"
 #include "framework/TextFormat.h"
 
-int FileCopier::CopyListedFiles(const std::string& gameFolder, FileTransfer::Progress* progress) {
+namespace {
+class KeepTask : public BackgroundWork::Task {
+public:
+    KeepTask(GameBackup& backup, const std::string& name) : m_backup(backup), m_name(name) {}
+    DWORD Run(FileTransfer::Progress& progress) override { return m_backup.Keep(m_name, &progress); }
+
+private:
+    GameBackup& m_backup;
+    const std::string& m_name;
+};
+
+class CopyTask : public BackgroundWork::Task {
+public:
+    CopyTask(const std::string& from, const std::string& to) : m_from(from), m_to(to) {}
+    DWORD Run(FileTransfer::Progress& progress) override {
+        return FileTransfer::CopyWhole(m_from.c_str(), m_to.c_str(), &progress);
+    }
+
+private:
+    const std::string& m_from;
+    const std::string& m_to;
+};
+} // namespace
+
+int FileCopier::CopyListedFiles(const std::string& gameFolder) {
     const std::string programDir = m_settings.GetProgramDir();
     GameBackup backup(gameFolder);
-    int copied = 0;
+    // Read up front, so each file can be told with how many there are.
+    std::vector<std::string> names;
     for (int index = 1; index <= kMaxFiles; ++index) {
         std::string name = m_settings.GetIniString("copy_file_", "", index);
         if (name.empty())
             break;
+        names.push_back(std::move(name));
+    }
+    const int count = static_cast<int>(names.size());
+    int copied = 0;
+    for (int number = 1; number <= count; ++number) {
+        const std::string& name = names[number - 1];
+        m_settings.m_owner->CopyBegins(name, number, count);
         std::string source;
         std::string destination;
         const char* refusedIn = nullptr;
@@ -34,16 +68,29 @@ int FileCopier::CopyListedFiles(const std::string& gameFolder, FileTransfer::Pro
         }
         if (!m_settings.FileExists(source))
             continue;
-        if (DWORD error = backup.Keep(name, progress)) {
+        const bool present = GetFileAttributesA(destination.c_str()) != INVALID_FILE_ATTRIBUTES;
+        if (present)
+            m_settings.m_owner->KeepBegins(name);
+        KeepTask keep(backup, name);
+        DWORD error = m_settings.m_owner->RunFileWork(keep);
+        if (error == ERROR_CANCELLED)
+            break;
+        if (error) {
             m_settings.m_owner->ShowWarning(FormatText("The game file %s could not be kept before it is "
                                                        "replaced (error %lu), so it was left as it is.",
                                                        destination.c_str(), error));
             continue;
         }
-        if (CopyFileA(source.c_str(), destination.c_str(), FALSE)) {
+        if (present)
+            m_settings.m_owner->CopyBegins(name, number, count);
+        CopyTask copy(source, destination);
+        error = m_settings.m_owner->RunFileWork(copy);
+        if (error == ERROR_SUCCESS) {
             ++copied;
             continue;
         }
+        if (error == ERROR_CANCELLED)
+            break;
         m_settings.m_owner->ShowNotice(
             FormatText("Failed to copy file %s to %s", source.c_str(), destination.c_str()), true);
     }

@@ -15,8 +15,9 @@ public:
 
     // Copies copy_file_1 upwards until the first empty key or the thirtieth, overwriting what
     // is there once its original is kept; reports each missing, refused, unkept or failed file
-    // and goes on. Returns the number copied.
-    int CopyListedFiles(const std::string& gameFolder, FileTransfer::Progress* progress = nullptr);
+    // and goes on, but stops at once when the owner says the user is leaving. Returns the
+    // number copied.
+    int CopyListedFiles(const std::string& gameFolder);
 
 private:
     InstallSettings& m_settings;

@@ -45,6 +45,7 @@ bool Dialog::OnMessage(UINT, WPARAM, LPARAM, LRESULT&) {
 }
 
 void Dialog::EndDialog(INT_PTR result) {
+    m_ending = true;
     ::EndDialog(m_hwnd, result);
 }
 

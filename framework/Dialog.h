@@ -16,6 +16,8 @@ public:
     // IDOK, IDCANCEL or another EndDialog result; -1 when the window could not be created.
     INT_PTR DoModal();
     HWND Handle() const { return m_hwnd; }
+    // True once EndDialog has been called: the window goes when its handlers have returned.
+    bool IsEnding() const { return m_ending; }
 
     // Runs DoDataExchange one way; false when a control was missing.
     bool UpdateData(bool toMembers);
@@ -41,4 +43,5 @@ private:
     HWND m_parent;
     HWND m_hwnd = nullptr;
     bool m_passToDefault = false;
+    bool m_ending = false;
 };

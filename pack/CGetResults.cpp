@@ -35,25 +35,34 @@ bool CGetResults::LogHasText() const {
     return search && found.nFileSizeLow != 0;
 }
 
-bool CGetResults::RunEnded() const {
-    if (!m_process)
-        return LogHasText();
-    return WaitForSingleObject(m_process.get(), kPollMs) == WAIT_OBJECT_0;
+bool CGetResults::WaitForEnd() const {
+    HANDLE stop = m_run->StopEvent();
+    if (!m_process) {
+        // Nothing to wait on but the log: look at it between pauses that a stop cuts short.
+        for (;;) {
+            if (m_run->IsStopped())
+                return false;
+            if (LogHasText())
+                return true;
+            if (stop)
+                WaitForSingleObject(stop, kPollMs);
+            else
+                Sleep(kPollMs);
+        }
+    }
+    HANDLE handles[] = {m_process.get(), stop};
+    DWORD woke = WaitForMultipleObjects(stop ? 2 : 1, handles, FALSE, INFINITE);
+    // A process handle that cannot be waited on would otherwise be tried for ever: the run is
+    // taken as ended and judged by its log.
+    return woke != WAIT_OBJECT_0 + 1 && !m_run->IsStopped();
 }
 
 int CGetResults::Run() {
     if (!m_run)
         return 0;
     m_run->Post(kMsgPackBegins, 0);
-    // Waiting on the process paces the attempts itself; without one, pause between them.
-    while (!RunEnded()) {
-        if (m_run->IsStopped())
-            return 0; // the window has gone: nobody is left to tell
-        if (!m_process)
-            Sleep(kPollMs);
-    }
-    if (m_run->IsStopped())
-        return 0;
+    if (!WaitForEnd())
+        return 0; // the window has gone: nobody is left to tell
     // A log that never came or stayed empty counts nothing: the run failed.
     int okCount = LogHasText() ? LogCounter::CountOkPieces(m_run->LogPath()) : 0;
     m_run->Post(kMsgPackDone, PackCounts(okCount, m_run->SourceCount()));

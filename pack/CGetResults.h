@@ -10,7 +10,7 @@ class PackRun;
 
 class CGetResults : public WorkerThread {
 public:
-    // Between attempts; also how soon a stop request is seen.
+    // Between looks at the log when there is no process to wait on.
     static constexpr DWORD kPollMs = 100;
 
     CGetResults();
@@ -29,7 +29,8 @@ public:
     UniqueKernelHandle m_process;
 
 private:
-    // True once the run has finished (or, without a process, the log holds text).
-    bool RunEnded() const;
+    // True once the run has finished (or, without a process, the log holds text); false when
+    // the run was stopped first.
+    bool WaitForEnd() const;
     bool LogHasText() const;
 };

@@ -13,7 +13,8 @@ WPARAM NewToken() {
 
 PackRun::PackRun(HWND window, std::string logPath, int sourceCount, bool processWatched)
     : m_window(window), m_logPath(std::move(logPath)), m_sourceCount(sourceCount),
-      m_processWatched(processWatched), m_token(NewToken()) {}
+      m_processWatched(processWatched), m_token(NewToken()),
+      m_stopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
 
 bool PackRun::Post(UINT message, LPARAM lParam) {
     AcquireSRWLockExclusive(&m_lock);
@@ -26,6 +27,8 @@ void PackRun::Stop() {
     AcquireSRWLockExclusive(&m_lock);
     m_stopped = true;
     ReleaseSRWLockExclusive(&m_lock);
+    if (m_stopEvent)
+        SetEvent(m_stopEvent.get());
 }
 
 bool PackRun::IsStopped() {

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "framework/Handles.h"
+
 class PackRun {
 public:
     // Without a watched process the end of the run is only guessed from its log.
@@ -24,6 +26,9 @@ public:
     bool Post(UINT message, LPARAM lParam);
     void Stop();
     bool IsStopped();
+    // Set by Stop, so that a watcher can wait for the run and for a stop in one wait. May be
+    // null when the system had no event to give.
+    HANDLE StopEvent() const { return m_stopEvent.get(); }
 
 private:
     const HWND m_window;
@@ -33,4 +38,5 @@ private:
     const WPARAM m_token;
     SRWLOCK m_lock = SRWLOCK_INIT;
     bool m_stopped = false;
+    UniqueKernelHandle m_stopEvent;
 };

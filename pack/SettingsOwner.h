@@ -5,6 +5,8 @@
 
 #include <memory>
 #include <string>
+
+#include "framework/BackgroundWork.h"
 #include <utility>
 
 class PackRun;
@@ -25,6 +27,14 @@ public:
     // A pack run has been launched; only its watcher's reports are to be believed, and the
     // window stops it when it closes.
     virtual void PackRunLaunched(const std::shared_ptr<PackRun>& run) = 0;
+    // Told before each listed file is tried: its name as install.ini writes it, its number and
+    // how many files will be tried.
+    virtual void CopyBegins(const std::string& name, int number, int count) = 0;
+    // Told before the original of a listed game file is kept.
+    virtual void KeepBegins(const std::string& name) = 0;
+    // Runs one long piece of file work (keeping or copying a file) and returns its result;
+    // ERROR_CANCELLED when the user is leaving, and then nothing more is done.
+    virtual DWORD RunFileWork(BackgroundWork::Task& work) = 0;
 
 protected:
     ~SettingsOwner() = default;

@@ -16,6 +16,8 @@
 #define IDC_FOLDER_LIST 1006
 #define IDC_DIRECTORY_NAME 1007
 #define IDC_PICTURE 1008
+#define IDC_STATUS 1009
+#define IDC_PROGRESS 1010
 
 // System-menu command of the About box; the low four bits are the system's own.
 #define IDM_ABOUTBOX 0x0010

@@ -35,6 +35,8 @@ sed -i 's/$/\r/' "$DEMO/addon/install.ini"
 # The game as its setup left it: destination archive, its pack tool and its registry entry.
 printf 'destination archive\r\n' >"$DEMO/game/resource.pff"
 [ -f "$BIN/pack.exe" ] && cp "$BIN/pack.exe" "$DEMO/game/"
+# A few seconds of packing, so the status line and the bar can be seen at work.
+printf 'slow 3\r\n' >"$DEMO/game/pack-mode.txt"
 
 echo "Starting Wine (the first time it prepares the demo prefix)..."
 start_wine "$DEMO/wineprefix"
@@ -59,8 +61,8 @@ marker=$DEMO/screenshot-now
 rm -f "$marker"
 $LOADER "$BIN/demo_driver.exe" "$(winpath "$DEMO/addon/KSInstaller.exe")" "$(winpath "$marker")" &
 driver=$!
-for _ in $(seq 100); do [ -f "$marker" ] && break; sleep 0.1; done
-sleep 0.5
+for _ in $(seq 150); do [ -f "$marker" ] && break; sleep 0.1; done
+sleep 0.2
 import -window root "$DEMO/screenshot.png" && echo "Screenshot of the main window: $DEMO/screenshot.png"
 rm -f "$marker"
 wait $driver

@@ -20,9 +20,16 @@ public:
     HWND WindowHandle() const override { return m_window; }
     void AddFileToDelete(const std::string& path) override { m_filesToDelete.push_back(path); }
     void PackRunLaunched(const std::shared_ptr<PackRun>& run) override { m_runs.push_back(run); }
+    void CopyBegins(const std::string& name, int number, int count) override;
+    void KeepBegins(const std::string& name) override { m_copiesBegun.push_back("keep " + name); }
+    // Runs the work here, but answers ERROR_CANCELLED for the piece numbered m_leaveAt.
+    DWORD RunFileWork(BackgroundWork::Task& work) override;
 
     std::vector<Notice> m_notices;
     std::vector<std::string> m_filesToDelete;
     HWND m_window = nullptr; // where pack runs report
     std::vector<std::shared_ptr<PackRun>> m_runs;
+    std::vector<std::string> m_copiesBegun; // "name number/count"
+    int m_leaveAt = 0;
+    int m_workCalls = 0;
 };

@@ -79,6 +79,21 @@ TEST(FileCopier, ReportsMissingRefusedAndFailedFilesAndGoesOn) {
         EXPECT_TRUE(notice.plain);
 }
 
+TEST(FileCopier, TellsEachFileWithItsNumberAndStopsSilentlyWhenTheUserLeaves) {
+    CopyFixture f("copy_file_1=a.txt\r\ncopy_file_2=missing.txt\r\ncopy_file_3=b.txt\r\n"
+                  "copy_file_4=c.txt\r\ncopy_file_6=d.txt\r\n");
+    for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt"})
+        f.program.WriteFile(name, name);
+    f.owner.m_leaveAt = 3; // keeping and copying a.txt, then keeping b.txt
+
+    EXPECT_EQ(FileCopier(f.settings).CopyListedFiles(f.game.Path()), 1);
+    EXPECT_EQ(f.owner.m_copiesBegun, (std::vector<std::string>{"a.txt 1/4", "missing.txt 2/4", "b.txt 3/4"}));
+    EXPECT_TRUE(PathExists(f.game / "a.txt"));
+    EXPECT_FALSE(PathExists(f.game / "c.txt"));
+    // Only the missing file is reported; leaving is no failure.
+    ASSERT_EQ(f.owner.m_notices.size(), 1u);
+}
+
 TEST(FileCopier, LeavesAGameFileWhoseOriginalCannotBeKeptAndGoesOn) {
     CopyFixture f("copy_file_1=a.txt\r\ncopy_file_2=b.txt\r\n");
     f.program.WriteFile("a.txt", "new a");

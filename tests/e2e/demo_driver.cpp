@@ -7,6 +7,7 @@
 namespace {
 constexpr int kFolderBox = 1002;
 constexpr int kInstall = 1003;
+constexpr int kStatus = 1009;
 constexpr WPARAM kRestoreCommand = 0x0020;
 
 void Say(const std::string& line) {
@@ -87,13 +88,20 @@ int main(int argc, char** argv) {
     Say("  game folder: " + Driver::ItemText(window, kFolderBox));
     Say("  install button \"" + Driver::ItemText(window, kInstall) + "\" " +
         (Driver::ItemEnabled(window, kInstall) ? "enabled" : "disabled"));
-    PauseForScreenshot(argv[2]);
-
     const std::string game = Driver::ItemText(window, kFolderBox);
     ShowGame(game, "before the installation");
-    if (Driver::ItemEnabled(window, kInstall)) {
+    if (!Driver::ItemEnabled(window, kInstall))
+        PauseForScreenshot(argv[2]);
+    else {
         Say("pressing \"" + Driver::ItemText(window, kInstall) + "\"");
         Driver::Click(window, kInstall);
+        // The picture shows the status line and the bar at work.
+        for (DWORD start = GetTickCount();
+             GetTickCount() - start < 8000 && Driver::ItemText(window, kStatus).rfind("Packing", 0) != 0;)
+            Sleep(20);
+        Sleep(300);
+        Say("  status: " + Driver::ItemText(window, kStatus));
+        PauseForScreenshot(argv[2]);
         // The button reads "Done" just before its box opens: the box must be answered too, or
         // the window cannot close.
         bool sawDone = false;
@@ -103,7 +111,8 @@ int main(int argc, char** argv) {
             if (!any && Driver::ItemEnabled(window, kInstall) && GetTickCount() - start > 3000)
                 break;
         }
-        Say("  install button now \"" + Driver::ItemText(window, kInstall) + "\"");
+        Say("  install button now \"" + Driver::ItemText(window, kInstall) +
+            "\", status: " + Driver::ItemText(window, kStatus));
         ShowGame(game, "after the installation");
         Say("choosing \"Restore Original Game Files...\" in the system menu");
         PostMessageA(window, WM_SYSCOMMAND, kRestoreCommand, 0);

@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <commctrl.h>
+
+#include <algorithm>
 #include <vector>
 
 #include "AddonLayout.h"
@@ -13,6 +16,24 @@ constexpr int kExit = IDOK;
 constexpr int kChangePath = 1001;
 constexpr int kInstall = 1003;
 constexpr int kResetDefault = 1004;
+constexpr int kStatus = 1009;
+constexpr int kProgress = 1010;
+constexpr LONGLONG kBigFileSize = 300LL << 20;
+
+// Quick to make: the system fills the length with zeros.
+void MakeBigFile(const std::string& path) {
+    UniqueFileHandle file(CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    LARGE_INTEGER size;
+    size.QuadPart = kBigFileSize;
+    ASSERT_TRUE(file && SetFilePointerEx(file.get(), size, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
+}
+
+LONGLONG FileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return (static_cast<LONGLONG>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
 
 std::string ShortPath(const std::string& path) {
     char shortPath[MAX_PATH];
@@ -147,9 +168,11 @@ TEST(PackRun, FailedSourceIsReportedWithTheLogAndTheWindowIsReadyForAnotherTry) 
     ASSERT_NE(box, nullptr);
     EXPECT_EQ(Driver::BoxText(box),
               "Packing failed: 0 of 1 archives reported OK. See the log " + run.LogPath());
+    EXPECT_EQ(Driver::ItemText(run.window, kStatus), "Packing failed.");
     ASSERT_TRUE(Driver::Dismiss(box, IDOK));
     EXPECT_TRUE(run.driver.NoDialogFor("kit", 300)); // never "Install done."
     Driver::Settle(run.window);
+    EXPECT_EQ(Driver::ItemText(run.window, kStatus), "");
     EXPECT_EQ(Driver::ItemText(run.window, kInstall), "Install New GUI");
     EXPECT_TRUE(Driver::ItemEnabled(run.window, kInstall));
     EXPECT_TRUE(Driver::ItemEnabled(run.window, kChangePath));
@@ -262,4 +285,97 @@ TEST(PackRun, StartedByARelativeOrBareNameFromElsewhereReadsAndPacksItsOwnFolder
     ASSERT_NE(run.window, nullptr);
     EXPECT_EQ(Driver::Text(run.window), "Own ini");
     EXPECT_TRUE(run.Exit());
+}
+
+TEST(PackRun, StatusAndBarFollowTheInstallAndABigCopyNeverKeepsTheWindowFromAnswering) {
+    PackInstall run("slow 2", "", "copy_file_1=big.bin\r\ncopy_file_2=missing.txt\r\n");
+    ASSERT_NE(run.window, nullptr);
+    MakeBigFile(run.layout.Program() / "big.bin");
+    HWND status = GetDlgItem(run.window, kStatus);
+    HWND bar = GetDlgItem(run.window, kProgress);
+    ASSERT_TRUE(IsWindowVisible(status) && IsWindowVisible(bar));
+    EXPECT_EQ(Driver::Text(status), "");
+    EXPECT_EQ(SendMessageA(bar, PBM_GETPOS, 0, 0), 0);
+
+    // Every question to the window counts, so that none can wait behind a frozen one unseen.
+    int unanswered = 0;
+    auto timed = [&](DWORD started) {
+        if (GetTickCount() - started > 250)
+            ++unanswered;
+    };
+    std::vector<std::string> texts;
+    auto note = [&] {
+        DWORD started = GetTickCount();
+        std::string text = Driver::Text(status);
+        timed(started);
+        if (!text.empty() && (texts.empty() || texts.back() != text))
+            texts.push_back(text);
+        return text;
+    };
+    Driver::Click(run.window, kInstall);
+    // The missing second file stops the loop in a box; until then the big one is copied.
+    HWND box = nullptr;
+    LRESULT furthest = 0;
+    for (DWORD start = GetTickCount(); !box && GetTickCount() - start < 60000; Sleep(10)) {
+        DWORD_PTR ignored;
+        if (!SendMessageTimeoutA(run.window, WM_NULL, 0, 0, SMTO_NORMAL, 250, &ignored))
+            ++unanswered;
+        if (note() == "Copying big.bin (1 of 2)") {
+            DWORD started = GetTickCount();
+            furthest = std::max(furthest, SendMessageA(bar, PBM_GETPOS, 0, 0));
+            timed(started);
+        }
+        box = run.driver.WaitForDialog("KSInstaller", 1);
+    }
+    EXPECT_EQ(unanswered, 0);
+    EXPECT_GT(furthest, 0);
+    ASSERT_NE(box, nullptr);
+    note();
+    ASSERT_TRUE(Driver::Dismiss(box, IDOK));
+
+    HWND done = nullptr;
+    bool marquee = false;
+    for (DWORD start = GetTickCount(); !done && GetTickCount() - start < 20000; Sleep(10)) {
+        if (note().rfind("Packing", 0) == 0)
+            marquee = marquee || (GetWindowLongPtrA(bar, GWL_STYLE) & PBS_MARQUEE);
+        done = run.driver.WaitForDialog("kit", 1);
+    }
+    ASSERT_NE(done, nullptr);
+    note();
+    EXPECT_TRUE(marquee);
+    std::vector<std::string> expected{"Copying big.bin (1 of 2)", "Copying missing.txt (2 of 2)",
+                                      "Packing resource.pff... 0 s", "Packing resource.pff... 1 s"};
+    ASSERT_GE(texts.size(), expected.size() + 1);
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), texts.begin())) << testing::PrintToString(texts);
+    for (size_t i = expected.size(); i + 1 < texts.size(); ++i)
+        EXPECT_EQ(texts[i].rfind("Packing resource.pff... ", 0), 0u) << texts[i];
+    EXPECT_EQ(texts.back(), "Installed.");
+    EXPECT_EQ(FileSize(run.game + "\\big.bin"), kBigFileSize);
+    EXPECT_TRUE(Driver::Dismiss(done, IDOK));
+    EXPECT_TRUE(run.Exit());
+}
+
+TEST(PackRun, ExitDuringABigCopyEndsCleanlyWithTheOldOrTheNewGameFileAndNoPartOfIt) {
+    PackInstall run("ok", "", "copy_file_1=big.bin\r\n");
+    ASSERT_NE(run.window, nullptr);
+    MakeBigFile(run.layout.Program() / "big.bin");
+    PackInstall::WriteFileText(run.game + "\\big.bin", "old");
+    HWND bar = GetDlgItem(run.window, kProgress);
+    Driver::Click(run.window, kInstall);
+    // Well inside the copy when the bar has moved; Exit goes anyway if the copy was quicker.
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 20000 &&
+                                       !run.driver.WaitForDialog("kit", 1) &&
+                                       SendMessageA(bar, PBM_GETPOS, 0, 0) == 0;)
+        Sleep(5);
+    // Other presses meanwhile start nothing: no browse dialog, no second copy.
+    for (int id : {kChangePath, 1004, kInstall})
+        Driver::Click(run.window, id);
+    Driver::Settle(run.window);
+    EXPECT_TRUE(run.driver.NoDialogFor("Browse for Kestrel Squad Folder", 1));
+    EXPECT_TRUE(run.Exit());
+    EXPECT_EQ(run.ExitCode(), 0u);
+    LONGLONG size = FileSize(run.game + "\\big.bin");
+    EXPECT_TRUE(size == kBigFileSize || (size == 3 && ReadWholeFile(run.game + "\\big.bin") == "old"))
+        << size;
+    EXPECT_TRUE(Matches(run.game, "*.ks-partial").empty());
 }

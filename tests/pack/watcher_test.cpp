@@ -20,11 +20,14 @@ struct WatchedRun {
     UniqueKernelHandle runEnded{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
     std::shared_ptr<PackRun> run;
 
-    explicit WatchedRun(int sources, bool withProcess = true) {
+    // `process` stands in for the stand-in itself when given.
+    explicit WatchedRun(int sources, bool withProcess = true, HANDLE process = nullptr) {
         run = std::make_shared<PackRun>(window.Handle(), folder / "log_1.txt", sources);
         auto watcher = std::make_unique<CGetResults>();
         watcher->m_run = run;
-        if (withProcess) {
+        if (process) {
+            watcher->m_process.reset(process);
+        } else if (withProcess) {
             HANDLE copy = nullptr;
             DuplicateHandle(GetCurrentProcess(), runEnded.get(), GetCurrentProcess(), &copy, 0, FALSE,
                             DUPLICATE_SAME_ACCESS);
@@ -86,6 +89,15 @@ TEST(CGetResults, WithoutAProcessWaitsForLogText) {
     w.folder.WriteFile("log_1.txt", "x OK\r\n");
     ASSERT_TRUE(w.Done());
     EXPECT_EQ(w.window.m_reports.back().lParam, MAKELPARAM(1, 1));
+}
+
+TEST(CGetResults, ProcessThatCannotBeWaitedOnCountsAsEndedInsteadOfSpinning) {
+    // Our own process, which never ends here, opened without the right to wait on it.
+    HANDLE noWait = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, GetCurrentProcessId());
+    ASSERT_NE(noWait, nullptr);
+    WatchedRun w(1, true, noWait);
+    ASSERT_TRUE(w.Done());
+    EXPECT_EQ(w.window.m_reports.back().lParam, MAKELPARAM(0, 1));
 }
 
 TEST(CGetResults, StoppedWatcherPostsNothingMoreAndDeletesItself) {

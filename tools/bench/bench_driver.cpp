@@ -230,7 +230,7 @@ void ResultDelay(const std::string& packExe, int runs) {
         }
         delays.push_back(run.resultDelayMs);
     }
-    std::printf("pack tool exit to result box, median of %d: %.1f ms (goal <= 150 ms; min %.1f, max %.1f)\n",
+    std::printf("pack tool exit to result box, median of %d: %.1f ms (goal <= 20 ms; min %.1f, max %.1f)\n",
                 runs, Median(delays), *std::min_element(delays.begin(), delays.end()),
                 *std::max_element(delays.begin(), delays.end()));
 }
@@ -248,6 +248,58 @@ void ProcessorTime(const std::string& packExe) {
     std::printf("peak working set of the installer: %zu KB\n", run.peakWorkingSet / 1024);
 }
 // What keeping a game archive adds to the first installation, and what putting it back costs, each
+// The longest a question to the window waits while a 300 MB file is copied into the game.
+void CopySilence(const std::string& packExe) {
+    PackLayout pack(packExe, "ok");
+    pack.layout.WriteIni("ks_version=KS2\r\nsource_pff=newgui.pff\r\ndestination_pff=resource.pff\r\n"
+                         "copy_file_1=big.bin\r\n");
+    {
+        HANDLE file = CreateFileA((pack.layout.Program() / "big.bin").c_str(), GENERIC_WRITE, 0, nullptr,
+                                  CREATE_ALWAYS, 0, nullptr);
+        LARGE_INTEGER size;
+        size.QuadPart = 300LL << 20;
+        SetFilePointerEx(file, size, nullptr, FILE_BEGIN);
+        SetEndOfFile(file);
+        CloseHandle(file);
+    }
+    Driver driver;
+    HWND window =
+        driver.Start(pack.layout.Exe(), pack.layout.ProgramDir()) ? driver.WaitForMainWindow() : nullptr;
+    if (!window) {
+        std::printf("window silence during a 300 MB copy: no main window\n");
+        return;
+    }
+    Driver::Click(window, kInstallButton);
+    double longest = 0;
+    int probes = 0;
+    double start = NowMs();
+    // From the copy's first status to the moment the whole file stands in the game folder.
+    std::string copied = pack.layout.Game() / "big.bin";
+    for (bool copying = false; NowMs() - start < kWaitMs; Sleep(1)) {
+        double asked = NowMs();
+        DWORD_PTR ignored;
+        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kWaitMs, &ignored);
+        double waited = NowMs() - asked;
+        copying = copying || Driver::ItemText(window, 1009).rfind("Copying", 0) == 0;
+        if (copying) {
+            longest = std::max(longest, waited);
+            ++probes;
+        }
+        WIN32_FILE_ATTRIBUTE_DATA data;
+        if (copying && GetFileAttributesExA(copied.c_str(), GetFileExInfoStandard, &data) &&
+            data.nFileSizeHigh == 0 && data.nFileSizeLow == 300u << 20)
+            break;
+    }
+    std::printf("longest the window did not answer during a 300 MB copy (%.0f ms, %d probes): %.1f ms "
+                "(goal < 250 ms)\n",
+                NowMs() - start, probes, longest);
+    std::string caption = BaseNameOf(pack.layout.Exe());
+    if (HWND box = WaitForVisibleWindow(driver, caption.c_str()))
+        Driver::Dismiss(box, IDOK);
+    Driver::Click(window, IDOK);
+    driver.WaitForExit();
+}
+
 // against one plain copy of the same archive in the same run.
 void Backup(int runs) {
     constexpr DWORD kArchiveMb = 200;
@@ -292,7 +344,8 @@ void Backup(int runs) {
 }
 } // namespace
 
-// bench_driver startup MINIMAL_EXE RUNS | resultdelay PACK_EXE RUNS | cpu PACK_EXE | backup RUNS
+// bench_driver startup MINIMAL_EXE RUNS | resultdelay PACK_EXE RUNS | cpu PACK_EXE | copy PACK_EXE | backup
+// RUNS
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     std::string command = argc > 1 ? argv[1] : "";
@@ -304,12 +357,14 @@ int main(int argc, char** argv) {
         ResultDelay(path, runs);
     else if (command == "cpu")
         ProcessorTime(path);
+    else if (command == "copy")
+        CopySilence(path);
     else if (command == "backup")
         Backup(std::max(1, std::atoi(path.c_str())));
     else {
         std::printf(
             "usage: bench_driver startup MINIMAL_EXE [RUNS] | resultdelay PACK_EXE [RUNS] | cpu PACK_EXE | "
-            "backup RUNS\n");
+            "copy PACK_EXE | backup RUNS\n");
         return 2;
     }
     return 0;
