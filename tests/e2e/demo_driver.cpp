@@ -14,10 +14,13 @@ void Say(const std::string& line) {
 }
 
 // Answers every box that the installer shows within the wait; false when none came.
-bool AnswerBoxes(const Driver& driver, const char* caption, DWORD waitMs) {
+bool AnswerBoxes(const Driver& driver, const char* caption, DWORD waitMs, bool* sawDone = nullptr) {
     bool any = false;
     while (HWND box = driver.WaitForDialog(caption, waitMs)) {
-        Say(std::string("  box \"") + caption + "\": " + Driver::BoxText(box));
+        std::string text = Driver::BoxText(box);
+        Say(std::string("  box \"") + caption + "\": " + text);
+        if (sawDone && text == "Install done.")
+            *sawDone = true;
         Driver::Dismiss(box, IDOK);
         any = true;
     }
@@ -63,11 +66,12 @@ int main(int argc, char** argv) {
     if (Driver::ItemEnabled(window, kInstall)) {
         Say("pressing \"" + Driver::ItemText(window, kInstall) + "\"");
         Driver::Click(window, kInstall);
-        for (DWORD start = GetTickCount(); GetTickCount() - start < 30000;) {
+        // The button reads "Done" just before its box opens: the box must be answered too, or
+        // the window cannot close.
+        bool sawDone = false;
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 30000 && !sawDone;) {
             bool any = AnswerBoxes(driver, "KSInstaller", 500);
-            any = AnswerBoxes(driver, appName.c_str(), 500) || any;
-            if (!any && Driver::ItemText(window, kInstall) == "Done")
-                break;
+            any = AnswerBoxes(driver, appName.c_str(), 500, &sawDone) || any;
             if (!any && Driver::ItemEnabled(window, kInstall) && GetTickCount() - start > 3000)
                 break;
         }

@@ -10,14 +10,14 @@
 
 #include "AddonLayout.h"
 #include "Driver.h"
+#include "support/TempFolder.h"
 
 namespace {
 // The exe's resources, read as data: nothing of it runs.
 class ExeResources {
 public:
-    ExeResources()
-        : m_module(LoadLibraryExA(WindowsPath(KS_INSTALLER_EXE).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
-    }
+    explicit ExeResources(const char* exe = KS_INSTALLER_EXE)
+        : m_module(LoadLibraryExA(WindowsPath(exe).c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
     ~ExeResources() {
         if (m_module)
             FreeLibrary(m_module);
@@ -57,6 +57,20 @@ bool Has(const std::string& text, const std::string& part) {
 std::string VersionText(DWORD high, DWORD low) {
     return std::to_string(HIWORD(high)) + "." + std::to_string(LOWORD(high)) + "." +
            std::to_string(HIWORD(low)) + "." + std::to_string(LOWORD(low));
+}
+
+// The image of this size in an .ico file, as its directory entry says.
+std::string IcoImage(const std::string& ico, BYTE width) {
+    for (size_t entry = 6; entry + 16 <= ico.size() && entry < 6 + 16 * size_t(ico[4]); entry += 16) {
+        if (BYTE(ico[entry]) != width)
+            continue;
+        DWORD size;
+        DWORD offset;
+        memcpy(&size, ico.data() + entry + 8, 4);
+        memcpy(&offset, ico.data() + entry + 12, 4);
+        return offset + size <= ico.size() ? ico.substr(offset, size) : std::string();
+    }
+    return std::string();
 }
 
 BOOL CALLBACK CollectText(HWND child, LPARAM texts) {
@@ -127,4 +141,40 @@ TEST(ExeResources, VersionBlockAndAboutBoxCarryTheProjectVersion) {
     EXPECT_TRUE(Driver::Dismiss(about, IDOK));
     Driver::Click(window, IDOK);
     EXPECT_TRUE(driver.WaitForExit());
+}
+
+// Each .rc file numbers its icon images from 1; linked together, one image of each clashing
+// pair was dropped and a group icon showed another file's picture.
+TEST(ExeResources, EveryGroupIconShowsTheImagesOfItsOwnFile) {
+    struct Icon {
+        const char* exe;
+        int group;
+        const char* file;
+    };
+    const Icon icons[] = {{KS_INSTALLER_EXE, 128, "KSInstaller.ico"},
+                          {KS_INSTALLER_EXE, 134, "FolderClosed.ico"},
+                          {KS_INSTALLER_EXE, 135, "FolderOpen.ico"},
+                          {KS_CHOOSE_DIR_EXE, 134, "FolderClosed.ico"},
+                          {KS_CHOOSE_DIR_EXE, 135, "FolderOpen.ico"}};
+    for (const Icon& icon : icons) {
+        SCOPED_TRACE(std::string(icon.exe) + " " + icon.file);
+        ExeResources exe(icon.exe);
+        ASSERT_TRUE(exe.Loaded());
+        std::string ico = ReadWholeFile(WindowsPath(std::string(KS_SOURCE_DIR "/res/") + icon.file));
+        std::string group = exe.Bytes(RT_GROUP_ICON, MAKEINTRESOURCEA(icon.group));
+        ASSERT_GE(group.size(), 6u);
+        WORD count;
+        memcpy(&count, group.data() + 4, 2);
+        ASSERT_EQ(count, 2) << "a 32 and a 16 pixel image";
+        ASSERT_GE(group.size(), 6u + 14u * count);
+        for (WORD i = 0; i < count; ++i) {
+            const char* entry = group.data() + 6 + 14 * i;
+            WORD id;
+            memcpy(&id, entry + 12, 2);
+            std::string expected = IcoImage(ico, BYTE(entry[0]));
+            ASSERT_FALSE(expected.empty());
+            EXPECT_TRUE(exe.Bytes(RT_ICON, MAKEINTRESOURCEA(id)) == expected)
+                << "image " << id << " of " << int(BYTE(entry[0])) << " pixels";
+        }
+    }
 }
