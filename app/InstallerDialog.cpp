@@ -5,6 +5,7 @@
 
 #include "app/AboutDialog.h"
 #include "app/ChosenFolder.h"
+#include "app/RestoreCommand.h"
 #include "config/FileCopier.h"
 #include "folders/CFindFolder.h"
 #include "framework/Application.h"
@@ -72,6 +73,7 @@ BOOL InstallerDialog::OnInitDialog() {
             AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
             AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
         }
+        AppendMenuA(systemMenu, MF_STRING, IDM_RESTORE, "Restore &Original Game Files...");
     }
     SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
     SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
@@ -79,7 +81,7 @@ BOOL InstallerDialog::OnInitDialog() {
     m_installButton.SetText(m_settings->GetIniString("install_button_text", "Install New GUI", -1));
     SetWindowTextA(Handle(), m_settings->GetIniString("dialog_title", "Carrowind Expansion Pak", -1).c_str());
 
-    std::string licence = m_settings->GetIniString("eula_text", "", -1);
+    std::string licence = m_settings->GetIniText("eula_text");
     if (!licence.empty() && ShowMessageBox(Handle(), licence, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
         PostMessageA(Handle(), WM_CLOSE, 0, 0);
 
@@ -112,16 +114,33 @@ void InstallerDialog::EnableControls(bool enable) {
     if (enable)
         m_exitButton.Enable(true);
     m_changePathButton.Enable(enable);
+    EnableMenuItem(GetSystemMenu(Handle(), FALSE), IDM_RESTORE,
+                   MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
 }
 
 LRESULT InstallerDialog::OnSysCommand(WPARAM id, LPARAM) {
     if ((id & 0xFFF0) == IDM_ABOUTBOX) {
         AboutDialog about(nullptr);
         about.DoModal();
+    } else if ((id & 0xFFF0) == IDM_RESTORE) {
+        OnRestore();
     } else {
         LetDefaultHandle();
     }
     return 0;
+}
+
+void InstallerDialog::OnRestore() {
+    // Not while a run is busy with the game files: its boxes let a posted command through.
+    if (m_busy || m_packRun)
+        return;
+    if (m_gamePath.empty() || GetFileAttributesA(m_gamePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        ShowNotice("Choose an existing game folder before restoring.", true);
+        return;
+    }
+    m_busy = true;
+    RestoreCommand::Run(Handle(), m_gamePath);
+    m_busy = false;
 }
 
 void InstallerDialog::OnPaint() {
@@ -148,6 +167,9 @@ LRESULT InstallerDialog::OnQueryDragIcon(WPARAM, LPARAM) {
 }
 
 void InstallerDialog::OnChangePath() {
+    // A click queued before packing disabled the button must not re-arm the others.
+    if (m_packRun)
+        return;
     const std::string& archive = m_settings->m_destinationPff;
     std::string initialName;
     if (m_gamePath.empty())
@@ -176,6 +198,8 @@ void InstallerDialog::OnChangePath() {
 }
 
 void InstallerDialog::OnResetDefault() {
+    if (m_packRun)
+        return;
     ResetToDefaultFolder();
     // The detected folder may be missing; the install button must follow it, as at start-up.
     ValidateGameFolder();
@@ -184,10 +208,12 @@ void InstallerDialog::OnResetDefault() {
 void InstallerDialog::OnInstallNewGui() {
     // Taken at once: the boxes and the shell call below pump messages, and a press that slips
     // in there must not start a second installation.
-    if (m_installStarted.exchange(true))
+    if (m_busy || m_installStarted.exchange(true))
         return;
+    m_busy = true;
     if (!Install())
         m_installStarted = false; // nothing runs, so the user may try again
+    m_busy = false;
 }
 
 bool InstallerDialog::Install() {
@@ -203,8 +229,9 @@ bool InstallerDialog::Install() {
 }
 
 void InstallerDialog::PackRunLaunched(const std::shared_ptr<PackRun>& run) {
-    m_installStarted = true;
     m_packRun = run;
+    // Now, before anything is pumped: 2060 is posted and comes after clicks already queued.
+    EnableControls(false);
 }
 
 bool InstallerDialog::IsOurPackRun(WPARAM token) const {
@@ -231,6 +258,10 @@ void InstallerDialog::PostNotice(std::string text, bool plain) {
         m_pendingTexts.Take(address);
 }
 
+void InstallerDialog::ShowWarning(std::string text) {
+    ShowMessageBox(Handle(), text, MB_OK | MB_ICONEXCLAMATION, kNoticeCaption);
+}
+
 void InstallerDialog::ShowAppText(const char* text) {
     m_lentTexts.push_back(text);
     SendMessageA(Handle(), kMsgShowAppText, 0, reinterpret_cast<LPARAM>(text));
@@ -250,6 +281,9 @@ LRESULT InstallerDialog::OnShowAppText(WPARAM, LPARAM text) {
 }
 
 LRESULT InstallerDialog::OnDone(WPARAM, LPARAM) {
+    // Only the run itself may end packing; this message may come from anyone.
+    if (m_packRun)
+        return 0;
     EnableControls(true);
     m_installButton.SetText("Done");
     m_installStarted = true;
@@ -284,8 +318,12 @@ LRESULT InstallerDialog::OnPackDone(WPARAM token, LPARAM counts) {
                    FormatText("Packing failed: %d of %d archives reported OK. See the log %s", okCount,
                               sourceCount, run->LogPath().c_str()),
                    MB_OK | MB_ICONEXCLAMATION, kNoticeCaption);
-    // Back to ready: the buttons as before packing and the install button usable again.
+    // Back to ready: the buttons as before packing and the install button usable again. A run
+    // judged without its process may still be packing: a second one must never start beside it.
     EnableControls(true);
-    m_installStarted = false;
+    if (run->ProcessWatched())
+        m_installStarted = false;
+    else
+        m_installButton.Enable(false);
     return 0;
 }

@@ -25,6 +25,7 @@ public:
     // SettingsOwner: notices go through the 2059 handling.
     int ShowNotice(std::string text, bool plain) override;
     void PostNotice(std::string text, bool plain) override;
+    void ShowWarning(std::string text) override;
     HWND WindowHandle() const override { return Handle(); }
     void AddFileToDelete(const std::string& path) override { m_filesToDelete.push_back(path); }
     void PackRunLaunched(const std::shared_ptr<PackRun>& run) override;
@@ -49,6 +50,7 @@ private:
     void PaintPicture(const DRAWITEMSTRUCT& frame);
 
     LRESULT OnSysCommand(WPARAM id, LPARAM lParam);
+    void OnRestore();
     void OnPaint();
     LRESULT OnDrawItem(WPARAM id, LPARAM item);
     LRESULT OnQueryDragIcon(WPARAM, LPARAM);
@@ -74,6 +76,8 @@ private:
     // Set by the install button before it does anything; cleared again only when that press
     // launched no pack run, or when the run it launched reported failure.
     std::atomic<bool> m_installStarted{false};
+    // An installation or a restore is working on the game files; its boxes pump messages.
+    bool m_busy = false;
     UniqueGdiObject m_picture;
     LONG m_pictureWidth = 0;
     LONG m_pictureHeight = 0;

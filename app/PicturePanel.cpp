@@ -44,12 +44,20 @@ void InstallerDialog::PaintPicture(const DRAWITEMSTRUCT& frame) {
     LONG shownWidth = 0;
     LONG shownHeight = 0;
     if (m_picture) {
+        // The frame grows with the system DPI, so the picture does too; at 96 it is copied as it is.
+        LONG width = MulDiv(m_pictureWidth, GetDeviceCaps(dc, LOGPIXELSX), 96);
+        LONG height = MulDiv(m_pictureHeight, GetDeviceCaps(dc, LOGPIXELSY), 96);
+        if (width != m_pictureWidth || height != m_pictureHeight) {
+            SetStretchBltMode(dc, HALFTONE);
+            SetBrushOrgEx(dc, 0, 0, nullptr);
+        }
         UniqueMemoryDc memory(CreateCompatibleDC(dc));
         SelectedObject picture(memory.get(), m_picture.get());
         if (memory && picture &&
-            BitBlt(dc, area.left, area.top, m_pictureWidth, m_pictureHeight, memory.get(), 0, 0, SRCCOPY)) {
-            shownWidth = std::min<LONG>(m_pictureWidth, area.right - area.left);
-            shownHeight = std::min<LONG>(m_pictureHeight, area.bottom - area.top);
+            StretchBlt(dc, area.left, area.top, width, height, memory.get(), 0, 0, m_pictureWidth,
+                       m_pictureHeight, SRCCOPY)) {
+            shownWidth = std::min<LONG>(width, area.right - area.left);
+            shownHeight = std::min<LONG>(height, area.bottom - area.top);
         }
     }
     // The frame draws no background of its own; what the picture leaves free stays empty.

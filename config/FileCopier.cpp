@@ -3,13 +3,15 @@
 
 #include <windows.h>
 
+#include "config/GameBackup.h"
 #include "config/InstallSettings.h"
 #include "config/RelativeName.h"
 #include "config/SettingsOwner.h"
 #include "framework/TextFormat.h"
 
-int FileCopier::CopyListedFiles(const std::string& gameFolder) {
+int FileCopier::CopyListedFiles(const std::string& gameFolder, FileTransfer::Progress* progress) {
     const std::string programDir = m_settings.GetProgramDir();
+    GameBackup backup(gameFolder);
     int copied = 0;
     for (int index = 1; index <= kMaxFiles; ++index) {
         std::string name = m_settings.GetIniString("copy_file_", "", index);
@@ -32,6 +34,12 @@ int FileCopier::CopyListedFiles(const std::string& gameFolder) {
         }
         if (!m_settings.FileExists(source))
             continue;
+        if (DWORD error = backup.Keep(name, progress)) {
+            m_settings.m_owner->ShowWarning(FormatText("The game file %s could not be kept before it is "
+                                                       "replaced (error %lu), so it was left as it is.",
+                                                       destination.c_str(), error));
+            continue;
+        }
         if (CopyFileA(source.c_str(), destination.c_str(), FALSE)) {
             ++copied;
             continue;

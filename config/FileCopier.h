@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "framework/FileTransfer.h"
+
 class InstallSettings;
 
 class FileCopier {
@@ -12,8 +14,9 @@ public:
     explicit FileCopier(InstallSettings& settings) : m_settings(settings) {}
 
     // Copies copy_file_1 upwards until the first empty key or the thirtieth, overwriting what
-    // is there; reports each missing, refused or failed file and goes on. Returns the number copied.
-    int CopyListedFiles(const std::string& gameFolder);
+    // is there once its original is kept; reports each missing, refused, unkept or failed file
+    // and goes on. Returns the number copied.
+    int CopyListedFiles(const std::string& gameFolder, FileTransfer::Progress* progress = nullptr);
 
 private:
     InstallSettings& m_settings;

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "config/EditionTable.h"
+#include "config/GameBackup.h"
 #include "config/RegistryKey.h"
 #include "config/RegistryValue.h"
 #include "config/RelativeName.h"
@@ -14,6 +15,8 @@ namespace {
 
 // The platform's fixed buffer for values and paths: at most 259 characters.
 constexpr DWORD kBufferSize = MAX_PATH;
+// The most a profile string can hold, and its terminating zero.
+constexpr DWORD kLongTextSize = 32768;
 
 bool IsFile(const std::string& path) {
     DWORD attributes = GetFileAttributesA(path.c_str());
@@ -32,6 +35,16 @@ std::string UnquotedProgramPath(const std::string& commandLine) {
     return commandLine;
 }
 
+// A value cut to size - 1 characters, the platform's way.
+std::string ReadIni(const std::string& iniPath, const std::string& section, const std::string& name,
+                    const std::string& defaultValue, DWORD size) {
+    std::string value(size, '\0');
+    DWORD length = GetPrivateProfileStringA(section.c_str(), name.c_str(), defaultValue.c_str(), &value[0],
+                                            size, iniPath.c_str());
+    value.resize(length < size ? length : size - 1);
+    return value;
+}
+
 } // namespace
 
 InstallSettings::InstallSettings() {
@@ -48,11 +61,12 @@ InstallSettings::~InstallSettings() = default;
 
 std::string InstallSettings::GetIniString(const std::string& key, const std::string& defaultValue,
                                           int index) const {
-    std::string name = index == -1 ? key : key + std::to_string(index);
-    char value[kBufferSize];
-    DWORD length = GetPrivateProfileStringA(m_section.c_str(), name.c_str(), defaultValue.c_str(), value,
-                                            kBufferSize, m_iniPath.c_str());
-    return std::string(value, length < kBufferSize ? length : kBufferSize - 1);
+    return ReadIni(m_iniPath, m_section, index == -1 ? key : key + std::to_string(index), defaultValue,
+                   kBufferSize);
+}
+
+std::string InstallSettings::GetIniText(const std::string& key) const {
+    return ReadIni(m_iniPath, m_section, key, "", kLongTextSize);
 }
 
 std::string InstallSettings::FolderFromCommandLine(const std::string& commandLine) {
@@ -72,19 +86,32 @@ std::string InstallSettings::FolderFromCommandLine(const std::string& commandLin
 std::string InstallSettings::GetProgramDir() {
     if (!m_programDir.empty())
         return m_programDir;
+    // Made absolute at once: the current directory may change, or differ from where we started.
     std::string folder = FolderFromCommandLine(GetCommandLineA());
-    if (folder.empty()) {
-        char current[kBufferSize];
-        DWORD length = GetCurrentDirectoryA(kBufferSize, current);
-        // A longer directory does not fit: the call then returns the size it needs, not the text.
-        if (length > 0 && length < kBufferSize)
-            folder.assign(current, length);
+    char full[kBufferSize];
+    // With its backslash, "C:" is the drive's root and not the drive's current directory.
+    DWORD length = folder.empty() ? 0 : GetFullPathNameA((folder + "\\").c_str(), kBufferSize, full, nullptr);
+    if (length > 1 && length < kBufferSize) {
+        folder.assign(full, length - 1);
+    } else {
+        // A bare program name says nothing of its folder; the module's own path always does.
+        length = GetModuleFileNameA(nullptr, full, kBufferSize);
+        folder = length > 0 && length < kBufferSize ? FolderFromCommandLine('"' + std::string(full, length))
+                                                    : std::string();
     }
     m_programDir = folder;
     return m_programDir;
 }
 
-bool InstallSettings::FileExists(const std::string& path) {
+std::string InstallSettings::InProgramDir(const std::string& path) const {
+    bool relative = !m_programDir.empty() && !path.empty() && path[0] != '\\' && path[0] != '/' &&
+                    (path.size() < 2 || path[1] != ':');
+    return relative ? m_programDir + "\\" + path : path;
+}
+
+bool InstallSettings::FileExists(const std::string& given) {
+    // A relative name means the file the tool finds: the tool runs in the program folder.
+    std::string path = InProgramDir(given);
     bool exists = false;
     // A wildcard would make the search match some other file.
     if (path.find_first_of("*?") == std::string::npos) {
@@ -100,7 +127,8 @@ bool InstallSettings::FileExists(const std::string& path) {
     return exists;
 }
 
-std::string InstallSettings::GetShortPath(const std::string& path) const {
+std::string InstallSettings::GetShortPath(const std::string& given) const {
+    std::string path = InProgramDir(given);
     char shortPath[kBufferSize];
     DWORD length = GetShortPathNameA(path.c_str(), shortPath, kBufferSize);
     // Zero is failure; a length of the buffer or more is the size needed, with nothing written.
@@ -117,12 +145,18 @@ std::string InstallSettings::DetectGameFolder() {
         RegistryKey key(HKEY_LOCAL_MACHINE, edition->m_registryKey);
         RegistryValue value(key, "Path");
         const char* text = value.ReadString();
-        m_gameFolder = text && *text ? text : edition->m_defaultFolder;
+        std::string folder = text ? text : "";
+        // App Paths values are often written to be appended to a search path, with a closing ';'.
+        if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+            std::string::size_type end = folder.find_last_not_of("; \t");
+            folder.erase(end == std::string::npos ? 0 : end + 1);
+        }
+        m_gameFolder = folder.empty() ? edition->m_defaultFolder : folder;
     }
     return m_gameFolder;
 }
 
-bool InstallSettings::RunPackJob(bool addMSwitch) {
+bool InstallSettings::RunPackJob(bool addMSwitch, FileTransfer::Progress* progress) {
     PackJob::Inputs inputs;
     inputs.editionCode = m_editionCode;
     inputs.destinationPff = m_destinationPff;
@@ -132,5 +166,8 @@ bool InstallSettings::RunPackJob(bool addMSwitch) {
     inputs.fileExists = [this](const std::string& path) { return FileExists(path); };
     inputs.shortPath = [this](const std::string& path) { return GetShortPath(path); };
     inputs.nameIsSafe = &RelativeName::IsSafe;
+    inputs.keepOriginal = [this, progress](const std::string& name) {
+        return GameBackup(m_gameFolder).Keep(name, progress);
+    };
     return PackJob(std::move(inputs), *m_owner).Run(addMSwitch);
 }

@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "framework/FileTransfer.h"
+
 class SettingsOwner;
 
 class InstallSettings {
@@ -15,16 +17,23 @@ public:
 
     // The value of key (followed by index unless it is -1), at most 259 characters.
     std::string GetIniString(const std::string& key, const std::string& defaultValue, int index) const;
+    // Absolute, found once: from the command line, else from the module's own path.
     std::string GetProgramDir();
+    // Relative paths below mean the file in the program folder, where the pack tool runs.
     // True for an existing file that is not a folder; otherwise tells the user first.
     bool FileExists(const std::string& path);
     std::string GetShortPath(const std::string& path) const;
     // The configured edition's folder from the registry or its default; also sets m_gameFolder.
     std::string DetectGameFolder();
-    bool RunPackJob(bool addMSwitch);
+    // The game archive is kept first; progress is told while it is copied.
+    bool RunPackJob(bool addMSwitch, FileTransfer::Progress* progress = nullptr);
+    // The licence, which may be far longer than the other values: up to 32,767 characters.
+    std::string GetIniText(const std::string& key) const;
 
     // The folder of the program file named by a command line, empty when it names no folder.
     static std::string FolderFromCommandLine(const std::string& commandLine);
+    // A relative path joined to the program folder; others as they are.
+    std::string InProgramDir(const std::string& path) const;
 
     std::string m_gameFolder;
     std::string m_iniPath;

@@ -116,6 +116,13 @@ LRESULT ChooseDirectoryDialog::OnDblclkFolderList(NMHDR* header) {
     auto* node = reinterpret_cast<const FolderNode*>(m_folderList.GetItemData(activate->iItem));
     if (!node)
         return 0;
+    // A folder that cannot be read (vanished, or a name the code page turned into '?') would
+    // leave an empty list with no way back: the current one stays, selected again.
+    if (!FolderNode::PathExists(node->m_path)) {
+        m_folderList.SetItemState(-1, 0, LVIS_SELECTED);
+        SelectPathItem(m_currentPath);
+        return 0;
+    }
     // A copy: the node goes with the old tree.
     m_currentPath = node->m_path;
     ShowCurrentFolder();

@@ -52,7 +52,12 @@ INT_PTR FileDialog::DoModal() {
         owner = app->MainWindow();
     m_ofn.hwndOwner = owner;
     HWND focus = GetFocus();
+    // The Open dialog may move the current directory whatever its flags say; it is put back.
+    char current[MAX_PATH];
+    DWORD length = GetCurrentDirectoryA(sizeof current, current);
     BOOL accepted = m_openFileDialog ? GetOpenFileNameA(&m_ofn) : GetSaveFileNameA(&m_ofn);
+    if (length > 0 && length < sizeof current)
+        SetCurrentDirectoryA(current);
     if (focus && IsWindow(focus))
         SetFocus(focus);
     return accepted ? IDOK : IDCANCEL;

@@ -48,6 +48,22 @@ private:
     DWORD m_position = 0;
 };
 
+bool IsWordCharacter(char c) {
+    return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+}
+
+// Short paths are upper case: "BOOKS~1" must not pass for a success.
+bool HasOkWord(const std::string& piece) {
+    for (std::string::size_type at = piece.find("OK"); at != std::string::npos;
+         at = piece.find("OK", at + 1)) {
+        bool startsWord = at == 0 || !IsWordCharacter(piece[at - 1]);
+        bool endsWord = at + 2 == piece.size() || !IsWordCharacter(piece[at + 2]);
+        if (startsWord && endsWord)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int LogCounter::CountOkPieces(const std::string& logPath) {
@@ -72,7 +88,7 @@ int LogCounter::CountOkPieces(const std::string& logPath) {
             if (piece.size() == static_cast<size_t>(kPieceLength))
                 break;
         }
-        if (piece.find("OK") != std::string::npos)
+        if (HasOkWord(piece))
             ++count;
     }
     return count;

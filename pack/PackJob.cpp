@@ -103,7 +103,7 @@ bool PackJob::Launch(const std::string& batchPath, const std::string& logPath, i
     // Relative sources and the batch file itself are found in the folder it was written to.
     execute.lpDirectory = m_in.programDir.c_str();
     execute.nShow = SW_HIDE;
-    if (!ShellExecuteExA(&execute)) {
+    if (!m_in.shellExecute(&execute)) {
         DWORD error = GetLastError();
         DeleteFileA(batchPath.c_str());
         m_owner.ShowNotice(FormatText("The pack batch file %s cannot be run (error %lu). Can't pack.",
@@ -113,7 +113,8 @@ bool PackJob::Launch(const std::string& batchPath, const std::string& logPath, i
     }
     m_owner.AddFileToDelete(batchPath);
 
-    auto run = std::make_shared<PackRun>(m_owner.WindowHandle(), logPath, sourceCount);
+    auto run =
+        std::make_shared<PackRun>(m_owner.WindowHandle(), logPath, sourceCount, execute.hProcess != nullptr);
     m_owner.PackRunLaunched(run);
     auto watcher = std::make_unique<CGetResults>();
     watcher->m_run = run;
@@ -153,6 +154,15 @@ bool PackJob::Run(bool addMSwitch) {
     allThere = m_in.fileExists(destination) && allThere;
     if (!allThere)
         return false;
+    if (m_in.keepOriginal && !m_in.gameFolder.empty()) {
+        if (DWORD error = m_in.keepOriginal(m_in.destinationPff)) {
+            m_owner.ShowWarning(
+                FormatText("The game archive %s could not be kept before packing (error %lu). "
+                           "Can't pack.",
+                           destination.c_str(), error));
+            return false;
+        }
+    }
 
     std::string batchPath = MakeBatchFileName();
     std::string logPath = MakeLogFileName();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <windows.h>
+#include <shellapi.h>
 
 #include <functional>
 #include <string>
@@ -22,6 +23,9 @@ public:
         std::function<std::string(const std::string&)> shortPath;
         std::function<bool(const std::string&)> nameIsSafe; // for names joined to a folder of ours
         std::function<DWORD()> tickCount = GetTickCount;
+        // Keeps the game's file of this name before the tool changes it; ERROR_SUCCESS or why not.
+        std::function<DWORD(const std::string&)> keepOriginal;
+        std::function<BOOL(SHELLEXECUTEINFOA*)> shellExecute = ShellExecuteExA;
     };
 
     PackJob(Inputs inputs, SettingsOwner& owner) : m_in(std::move(inputs)), m_owner(owner) {}

@@ -11,8 +11,9 @@ WPARAM NewToken() {
 }
 } // namespace
 
-PackRun::PackRun(HWND window, std::string logPath, int sourceCount)
-    : m_window(window), m_logPath(std::move(logPath)), m_sourceCount(sourceCount), m_token(NewToken()) {}
+PackRun::PackRun(HWND window, std::string logPath, int sourceCount, bool processWatched)
+    : m_window(window), m_logPath(std::move(logPath)), m_sourceCount(sourceCount),
+      m_processWatched(processWatched), m_token(NewToken()) {}
 
 bool PackRun::Post(UINT message, LPARAM lParam) {
     AcquireSRWLockExclusive(&m_lock);

@@ -7,7 +7,8 @@
 
 class PackRun {
 public:
-    PackRun(HWND window, std::string logPath, int sourceCount);
+    // Without a watched process the end of the run is only guessed from its log.
+    PackRun(HWND window, std::string logPath, int sourceCount, bool processWatched = true);
     PackRun(const PackRun&) = delete;
     PackRun& operator=(const PackRun&) = delete;
 
@@ -16,6 +17,7 @@ public:
     WPARAM Token() const { return m_token; }
     const std::string& LogPath() const { return m_logPath; }
     int SourceCount() const { return m_sourceCount; }
+    bool ProcessWatched() const { return m_processWatched; }
 
     // Posts to the window unless the run was stopped; the lock makes sure that no post can
     // slip in after Stop has returned, when the window may be gone.
@@ -27,6 +29,7 @@ private:
     const HWND m_window;
     const std::string m_logPath;
     const int m_sourceCount;
+    const bool m_processWatched;
     const WPARAM m_token;
     SRWLOCK m_lock = SRWLOCK_INIT;
     bool m_stopped = false;

@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 
 class PackRun;
 
@@ -15,6 +16,8 @@ public:
     virtual int ShowNotice(std::string text, bool plain) = 0;
     // The same box, shown once the handler that is running now has returned.
     virtual void PostNotice(std::string text, bool plain) = 0;
+    // A "KSInstaller" box with an exclamation mark, shown now.
+    virtual void ShowWarning(std::string text) { ShowNotice(std::move(text), true); }
     // The window that pack runs report to.
     virtual HWND WindowHandle() const = 0;
     // The file is deleted when the window is destroyed.

@@ -19,6 +19,8 @@
 
 // System-menu command of the About box; the low four bits are the system's own.
 #define IDM_ABOUTBOX 0x0010
+// System-menu command that puts the kept game files back.
+#define IDM_RESTORE 0x0020
 
 #define KS_VERSION_NUMBERS 1, 2, 0, 4
 #define KS_VERSION_TEXT "1.2.0.4"

@@ -80,3 +80,7 @@ else
   echo "processor time during a 10 s pack run: n/a (stand-in pack tool not built)"
   echo "peak working set of the installer: n/a (stand-in pack tool not built)"
 fi
+echo
+
+echo "== Keeping originals (the backup's own code, in process)"
+driver backup "${KS_BENCH_BACKUP_RUNS:-3}"

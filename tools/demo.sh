@@ -53,6 +53,7 @@ fi
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${KS_DEMO_DRIVEN:-}" ]; then
   cd "$DEMO/addon"
+  echo "After installing, \"Restore Original Game Files...\" in the window's system menu puts the game back."
   wine_run "$DEMO/addon/KSInstaller.exe"
   echo "The installer has ended. Game folder now holds:"
   ls -l "$DEMO/game"

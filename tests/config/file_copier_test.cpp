@@ -62,7 +62,8 @@ TEST(FileCopier, ReportsMissingRefusedAndFailedFilesAndGoesOn) {
 
     EXPECT_EQ(FileCopier(f.settings).CopyListedFiles(f.game.Path()), 1);
     EXPECT_EQ(ReadWholeFile(f.game / "ok.txt"), "ok");
-    EXPECT_EQ(GetFileAttributesA(blocked.c_str()) & FILE_ATTRIBUTE_DIRECTORY, DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(GetFileAttributesA(blocked.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
+              DWORD(FILE_ATTRIBUTE_DIRECTORY));
     EXPECT_FALSE(PathExists(f.game.Path() + "\\..\\outside.txt"));
 
     ASSERT_EQ(f.owner.m_notices.size(), 5u);
@@ -76,4 +77,23 @@ TEST(FileCopier, ReportsMissingRefusedAndFailedFilesAndGoesOn) {
     EXPECT_EQ(f.owner.m_notices[4].text, "The file does not exist: " + f.program / "folder");
     for (const auto& notice : f.owner.m_notices)
         EXPECT_TRUE(notice.plain);
+}
+
+TEST(FileCopier, LeavesAGameFileWhoseOriginalCannotBeKeptAndGoesOn) {
+    CopyFixture f("copy_file_1=a.txt\r\ncopy_file_2=b.txt\r\n");
+    f.program.WriteFile("a.txt", "new a");
+    f.program.WriteFile("b.txt", "new b");
+    f.game.WriteFile("a.txt", "old a");
+    // A file where the backup folder should be.
+    f.game.WriteFile("KSInstaller Backup", "");
+
+    EXPECT_EQ(FileCopier(f.settings).CopyListedFiles(f.game.Path()), 0);
+    EXPECT_EQ(ReadWholeFile(f.game / "a.txt"), "old a");
+    EXPECT_FALSE(PathExists(f.game / "b.txt"));
+    ASSERT_EQ(f.owner.m_notices.size(), 2u);
+    EXPECT_EQ(f.owner.m_notices[0].text.rfind("The game file " + f.game / "a.txt" +
+                                                  " could not be kept before it is replaced (error ",
+                                              0),
+              0u);
+    EXPECT_NE(f.owner.m_notices[0].text.find("), so it was left as it is."), std::string::npos);
 }

@@ -8,6 +8,7 @@
 #include "config/InstallSettings.h"
 #include "config/RegistryKey.h"
 #include "config/RegistryValue.h"
+#include "support/TempFolder.h"
 
 namespace {
 const char* const kTestKey = "Software\\KSInstallerTests\\Values";
@@ -55,7 +56,8 @@ TEST(RegistryValue, ReadsOnlySaneStringsAndNeverRunsPastItsData) {
     scratch.Set("empty", REG_SZ, "", 0);
     DWORD number = 42;
     scratch.Set("number", REG_DWORD, &number, sizeof number);
-    scratch.Set("expand", REG_EXPAND_SZ, "%ProgramFiles%\\KS", 18);
+    SetEnvironmentVariableA("KS_TEST_ROOT", "C:\\Root");
+    scratch.Set("expand", REG_EXPAND_SZ, "%KS_TEST_ROOT%\\KS", 18);
     std::string tenThousand(10000, 'p');
     scratch.Set("long", REG_SZ, tenThousand.c_str(), DWORD(tenThousand.size() + 1));
     std::string huge(RegistryValue::kMaxBytes + 10, 'h');
@@ -73,7 +75,7 @@ TEST(RegistryValue, ReadsOnlySaneStringsAndNeverRunsPastItsData) {
     EXPECT_EQ(read("long"), tenThousand);
     EXPECT_EQ(read("empty"), "<null>");
     EXPECT_EQ(read("number"), "<null>");
-    EXPECT_EQ(read("expand"), "<null>");
+    EXPECT_EQ(read("expand"), "C:\\Root\\KS");
     EXPECT_EQ(read("huge"), "<null>");
     EXPECT_EQ(read("missing"), "<null>");
 }
@@ -99,6 +101,14 @@ TEST(DetectGameFolder, UsesTheRecordedPathThenTheEditionDefault) {
     settings.m_editionCode = "KS2";
     EXPECT_EQ(settings.DetectGameFolder(), "D:\\Games\\Kestrel Squad 2\\");
     EXPECT_EQ(settings.m_gameFolder, "D:\\Games\\Kestrel Squad 2\\");
+
+    // A folder written for a search path loses its closing ';' unless the value names a folder as it is.
+    TempFolder game;
+    std::string semicolonFolder = game.MakeFolder("odd;");
+    SetGamePath(*ks2, (game.Path() + ";; ").c_str());
+    EXPECT_EQ(settings.DetectGameFolder(), game.Path());
+    SetGamePath(*ks2, semicolonFolder.c_str());
+    EXPECT_EQ(settings.DetectGameFolder(), semicolonFolder);
 
     // An empty recorded path falls back to the default.
     SetGamePath(*ks2, "");

@@ -41,6 +41,11 @@ Driver::~Driver() {
 
 bool Driver::Start(const std::string& exe, const std::string& workingDir, const std::string& arguments,
                    HANDLE output) {
+    return StartAs(exe, "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments), workingDir, output);
+}
+
+bool Driver::StartAs(const std::string& exe, const std::string& commandLine, const std::string& workingDir,
+                     HANDLE output) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     if (output) {
@@ -48,7 +53,6 @@ bool Driver::Start(const std::string& exe, const std::string& workingDir, const 
         startup.hStdOutput = output;
     }
     PROCESS_INFORMATION info = {};
-    std::string commandLine = "\"" + exe + "\"" + (arguments.empty() ? "" : " " + arguments);
     std::vector<char> line(commandLine.begin(), commandLine.end());
     line.push_back('\0');
     if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr,

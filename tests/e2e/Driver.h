@@ -20,6 +20,9 @@ public:
     // With an output handle (inheritable), the program's standard output goes there.
     bool Start(const std::string& exe, const std::string& workingDir, const std::string& arguments = "",
                HANDLE output = nullptr);
+    // Starts exe with exactly this command line, as a console would pass on what the user typed.
+    bool StartAs(const std::string& exe, const std::string& commandLine, const std::string& workingDir,
+                 HANDLE output = nullptr);
     DWORD ProcessId() const { return m_processId; }
     HANDLE Process() const { return m_process.get(); }
 

@@ -273,8 +273,16 @@ const Row kRows[] = {
          EXPECT_TRUE(run.driver.WaitForExit(30000));
          EXPECT_EQ(GetFileAttributesA((layout.Game() / "big.bin").c_str()) & FILE_ATTRIBUTE_DIRECTORY, 0u);
      }},
+    // Stored to be expanded: the folder it names once expanded is the game's.
     {"RegistryPathExpandString", RegistryPath(REG_EXPAND_SZ, std::string("%TEMP%\0", 7)),
-     DefaultFolderRefused},
+     [](InstallerRun& run, AddonLayout&) {
+         char temp[MAX_PATH];
+         DWORD length = ExpandEnvironmentStringsA("%TEMP%", temp, MAX_PATH);
+         ASSERT_GT(length, 1u);
+         EXPECT_EQ(run.Folder(), std::string(temp, length - 1));
+         EXPECT_TRUE(run.Enabled(kInstall));
+         NoBoxes(run);
+     }},
     {"RegistryPathNumber", RegistryPath(REG_DWORD, std::string("\x2a\0\0\0", 4)), DefaultFolderRefused},
     {"RegistryPathEmpty", RegistryPath(REG_SZ, std::string("\0", 1)), DefaultFolderRefused},
     {"RegistryPathOf10000Characters", RegistryPath(REG_SZ, Long('p', 10000) + '\0'), DefaultFolderRefused},
@@ -344,6 +352,75 @@ const Row kRows[] = {
          EXPECT_EQ(Driver::ItemText(run.window, kInstall), "Install New GUI");
          Install(run);
          EXPECT_EQ(PackOutcome(run), "Install done.");
+     }},
+    {"BackupFolderCannotBeCreated",
+     [](AddonLayout& l) {
+         PackGame("ok")(l);
+         l.WriteIni("ks_version=KS2\r\nsource_pff=newgui.pff\r\ndestination_pff=resource.pff\r\n"
+                    "copy_file_1=gui.txt\r\n");
+         l.Program().WriteFile("gui.txt", "add-on");
+         l.Game().WriteFile("gui.txt", "original");
+         l.Game().WriteFile("KSInstaller Backup", "a file where the folder should be");
+     },
+     [](InstallerRun& run, AddonLayout& layout) {
+         Install(run);
+         HWND box = run.driver.WaitForDialog("KSInstaller");
+         ASSERT_NE(box, nullptr);
+         EXPECT_TRUE(
+             StartsWith(Driver::BoxText(box), "The game file " + layout.Game() / "gui.txt" +
+                                                  " could not be kept before it is replaced (error "));
+         EXPECT_TRUE(Driver::Dismiss(box, IDOK));
+         box = run.driver.WaitForDialog("KSInstaller");
+         ASSERT_NE(box, nullptr);
+         EXPECT_TRUE(StartsWith(Driver::BoxText(box), "The game archive " + layout.Game() / "resource.pff" +
+                                                          " could not be kept before packing (error "));
+         EXPECT_TRUE(Driver::Dismiss(box, IDOK));
+         Driver::Settle(run.window);
+         EXPECT_TRUE(run.Enabled(kInstall));
+         EXPECT_EQ(ReadWholeFile(layout.Game() / "gui.txt"), "original");
+         EXPECT_EQ(ReadWholeFile(layout.Game() / "resource.pff"), "destination");
+         EXPECT_FALSE(PathExists(layout.Game() / "pack-args.txt"));
+     }},
+    {"BackupListOfGarbageAndNamesOutsideTheGame",
+     Game("",
+          [](AddonLayout& l) {
+              std::string program = l.ProgramDir().substr(l.ProgramDir().rfind('\\') + 1);
+              l.Game().WriteFile("KSInstaller Backup\\KSInstaller Backup.txt",
+                                 "added ..\\" + program + "\\install.ini\r\nadded " +
+                                     l.Program() / "install.ini" +
+                                     "\r\nkept ..\\..\\x\r\n\x01\xfe\xff\r\nadded new.txt\r\n");
+              l.Game().WriteFile("new.txt", "added by an add-on");
+          }),
+     [](InstallerRun& run, AddonLayout& layout) {
+         run.Send(WM_SYSCOMMAND, 0x20);
+         HWND box = run.driver.WaitForDialog("KSInstaller");
+         ASSERT_NE(box, nullptr);
+         EXPECT_TRUE(StartsWith(Driver::BoxText(box),
+                                "4 lines of the backup list " +
+                                    layout.Game() / "KSInstaller Backup\\KSInstaller Backup.txt"));
+         EXPECT_TRUE(Driver::Dismiss(box, IDOK));
+         Answer(run.driver, "KSInstaller",
+                "Restore the original game files in " + layout.GameDir() +
+                    "? 0 kept files are put back and 1 added files are removed.");
+         Answer(run.driver, "KSInstaller", "The original game files are back.");
+         EXPECT_FALSE(PathExists(layout.Game() / "new.txt"));
+     }},
+    {"KeptFileMissingFromTheBackup",
+     Game("",
+          [](AddonLayout& l) {
+              l.Game().WriteFile("KSInstaller Backup\\KSInstaller Backup.txt", "kept gui.txt\r\n");
+              l.Game().WriteFile("gui.txt", "add-on");
+          }),
+     [](InstallerRun& run, AddonLayout& layout) {
+         run.Send(WM_SYSCOMMAND, 0x20);
+         Answer(run.driver, "KSInstaller",
+                "Restore the original game files in " + layout.GameDir() +
+                    "? 1 kept files are put back and 0 added files are removed.");
+         Answer(run.driver, "KSInstaller",
+                "1 of 1 files could not be restored; the first was " + layout.Game() / "gui.txt" +
+                    " (error 2). Nothing kept was deleted: close the game and try again.");
+         EXPECT_EQ(ReadWholeFile(layout.Game() / "gui.txt"), "add-on");
+         EXPECT_TRUE(PathExists(layout.Game() / "KSInstaller Backup\\KSInstaller Backup.txt"));
      }},
     {"ForeignTextMessages", [](AddonLayout&) {},
      [](InstallerRun& run, AddonLayout&) {

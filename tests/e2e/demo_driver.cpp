@@ -7,6 +7,7 @@
 namespace {
 constexpr int kFolderBox = 1002;
 constexpr int kInstall = 1003;
+constexpr WPARAM kRestoreCommand = 0x0020;
 
 void Say(const std::string& line) {
     std::printf("%s\n", line.c_str());
@@ -25,6 +26,31 @@ bool AnswerBoxes(const Driver& driver, const char* caption, DWORD waitMs, bool* 
         any = true;
     }
     return any;
+}
+
+// The game folder's files with their sizes, as the user would see them in Explorer.
+void ListFolder(const std::string& folder, const std::string& prefix) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    do {
+        std::string name = found.cFileName;
+        if (name == "." || name == "..")
+            continue;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            Say("    " + prefix + name + "\\");
+            ListFolder(folder + "\\" + name, prefix + name + "\\");
+        } else {
+            Say("    " + prefix + name + " (" + std::to_string(found.nFileSizeLow) + " bytes)");
+        }
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+}
+
+void ShowGame(const std::string& folder, const char* when) {
+    Say(std::string("  game folder ") + when + ":");
+    ListFolder(folder, "");
 }
 
 // Waits for the demo script to take its screenshot: it deletes the marker file.
@@ -63,6 +89,8 @@ int main(int argc, char** argv) {
         (Driver::ItemEnabled(window, kInstall) ? "enabled" : "disabled"));
     PauseForScreenshot(argv[2]);
 
+    const std::string game = Driver::ItemText(window, kFolderBox);
+    ShowGame(game, "before the installation");
     if (Driver::ItemEnabled(window, kInstall)) {
         Say("pressing \"" + Driver::ItemText(window, kInstall) + "\"");
         Driver::Click(window, kInstall);
@@ -76,6 +104,11 @@ int main(int argc, char** argv) {
                 break;
         }
         Say("  install button now \"" + Driver::ItemText(window, kInstall) + "\"");
+        ShowGame(game, "after the installation");
+        Say("choosing \"Restore Original Game Files...\" in the system menu");
+        PostMessageA(window, WM_SYSCOMMAND, kRestoreCommand, 0);
+        AnswerBoxes(driver, appName.c_str(), 3000);
+        ShowGame(game, "after the restore");
     }
     Say("pressing \"&Exit\"");
     Driver::Click(window, IDOK);

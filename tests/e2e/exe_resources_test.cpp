@@ -59,6 +59,62 @@ std::string VersionText(DWORD high, DWORD low) {
            std::to_string(HIWORD(low)) + "." + std::to_string(LOWORD(low));
 }
 
+// One control of a DIALOGEX template: what the resource compiler wrote for it.
+struct TemplateItem {
+    DWORD style;
+    short cx, cy;
+    std::wstring text; // an ordinal reads as "#n"
+};
+
+std::vector<TemplateItem> TemplateItems(const std::string& bytes) {
+    std::vector<TemplateItem> items;
+    const char* data = bytes.data();
+    size_t at = 0;
+    auto word = [&] {
+        WORD w = 0;
+        memcpy(&w, data + at, 2);
+        at += 2;
+        return w;
+    };
+    auto text = [&] {
+        std::wstring s;
+        if (word() == 0xFFFF)
+            return L"#" + std::to_wstring(word());
+        at -= 2;
+        for (WORD c; (c = word()) != 0;)
+            s += static_cast<wchar_t>(c);
+        return s;
+    };
+    if (bytes.size() < 26)
+        return items;
+    DWORD style;
+    memcpy(&style, data + 12, 4);
+    WORD count;
+    memcpy(&count, data + 16, 2);
+    at = 26;
+    text(); // menu
+    text(); // class
+    text(); // caption
+    if (style & DS_SETFONT) {
+        at += 6;
+        text();
+    }
+    for (WORD i = 0; i < count && at < bytes.size(); ++i) {
+        at = (at + 3) & ~size_t(3);
+        TemplateItem item;
+        memcpy(&item.style, data + at + 8, 4);
+        memcpy(&item.cx, data + at + 16, 2);
+        memcpy(&item.cy, data + at + 18, 2);
+        at += 24;
+        text(); // class
+        item.text = text();
+        WORD extra = word();
+        at += extra;
+        items.push_back(item);
+    }
+    return items;
+}
+
 // The image of this size in an .ico file, as its directory entry says.
 std::string IcoImage(const std::string& ico, BYTE width) {
     for (size_t entry = 6; entry + 16 <= ico.size() && entry < 6 + 16 * size_t(ico[4]); entry += 16) {
@@ -124,6 +180,16 @@ TEST(ExeResources, VersionBlockAndAboutBoxCarryTheProjectVersion) {
     std::string::size_type first = block.find(wideBytes);
     ASSERT_NE(first, std::string::npos);
     EXPECT_NE(block.find(wideBytes, first + 1), std::string::npos) << "FileVersion and ProductVersion";
+
+    // The icon keeps its 20 x 20 and the first text line starts a group without prefix handling.
+    std::vector<TemplateItem> items = TemplateItems(exe.Bytes(RT_DIALOG, MAKEINTRESOURCEA(100)));
+    ASSERT_GE(items.size(), 2u);
+    EXPECT_EQ(items[0].style & SS_TYPEMASK, DWORD(SS_ICON));
+    EXPECT_EQ(items[0].cx, 20);
+    EXPECT_EQ(items[0].cy, 20);
+    EXPECT_TRUE(items[1].text == L"KSConvert Version 1.0");
+    EXPECT_EQ(items[1].style & (SS_NOPREFIX | WS_GROUP | WS_VISIBLE),
+              DWORD(SS_NOPREFIX | WS_GROUP | WS_VISIBLE));
 
     AddonLayout layout;
     Driver driver;

@@ -20,15 +20,17 @@ TEST(MainWindow, WithoutInstallIniShowsDefaultsAndAnEmptyFolder) {
     EXPECT_TRUE(run.Exit());
 }
 
-TEST(MainWindow, RefusedLicenceClosesTheWindowAndCopiesNothing) {
+TEST(MainWindow, LicenceIsShownInFullAndRefusingItClosesTheWindowAndCopiesNothing) {
     AddonLayout layout("kit.exe");
-    layout.WriteIni("eula_text=Do you accept?\r\nks_version=KS2\r\ncopy_file_1=a.txt\r\n");
+    // Far longer than the other values may be.
+    const std::string licence = std::string(300, 'L') + std::string(300, 'M') + " Do you accept?";
+    layout.WriteIni("eula_text=" + licence + "\r\nks_version=KS2\r\ncopy_file_1=a.txt\r\n");
     layout.Program().WriteFile("a.txt", "a");
     layout.RegisterGame("KS2", layout.GameDir());
     Driver driver;
     ASSERT_TRUE(driver.Start(layout.Exe(), layout.ProgramDir()));
     // The licence question is captioned with the program file's base name.
-    Answer(driver, "kit", "Do you accept?", IDCANCEL);
+    Answer(driver, "kit", licence, IDCANCEL);
     EXPECT_TRUE(driver.WaitForExit());
     EXPECT_FALSE(PathExists(layout.Game() / "a.txt"));
 }
@@ -110,8 +112,10 @@ TEST(MainWindow, SystemCommandsSixteenToThirtyOneOpenTheAboutBox) {
         EXPECT_NE(Driver::Text(about).find("About"), std::string::npos);
         EXPECT_TRUE(Driver::Dismiss(about, IDOK));
     }
+    // 32 is the restore command's, and this window has no game folder to restore.
     PostMessageA(run.window, WM_SYSCOMMAND, 32, 0);
     EXPECT_TRUE(run.driver.NoDialogFor("About KSConvert", 300));
+    Answer(run.driver, "KSInstaller", "Choose an existing game folder before restoring.");
     EXPECT_FALSE(run.Enabled(kInstall));
     EXPECT_TRUE(run.Enabled(kChangePath));
     EXPECT_TRUE(run.Exit());

@@ -12,6 +12,7 @@ namespace {
 constexpr int kExit = IDOK;
 constexpr int kChangePath = 1001;
 constexpr int kInstall = 1003;
+constexpr int kResetDefault = 1004;
 
 std::string ShortPath(const std::string& path) {
     char shortPath[MAX_PATH];
@@ -41,7 +42,7 @@ struct PackInstall {
     HWND window = nullptr;
 
     explicit PackInstall(const std::string& mode, const std::string& gameSubfolder = "",
-                         const std::string& moreKeys = "") {
+                         const std::string& moreKeys = "", bool start = true) {
         game = gameSubfolder.empty() ? layout.GameDir() : layout.Game().MakeFolder(gameSubfolder);
         layout.WriteIni("ks_version=KS2\r\nsource_pff=newgui.pff\r\ndestination_pff=resource.pff\r\n" +
                         moreKeys);
@@ -50,8 +51,11 @@ struct PackInstall {
         WriteFileText(game + "\\resource.pff", "destination");
         SetMode(mode);
         layout.RegisterGame("KS2", game);
-        if (driver.Start(layout.Exe(), layout.ProgramDir()))
-            window = driver.WaitForMainWindow();
+        if (start)
+            StartAs('"' + layout.Exe() + '"', layout.ProgramDir());
+    }
+    void StartAs(const std::string& commandLine, const std::string& workingDir) {
+        window = driver.StartAs(layout.Exe(), commandLine, workingDir) ? driver.WaitForMainWindow() : nullptr;
         Driver::Settle(window);
     }
     void SetMode(const std::string& mode) const { WriteFileText(game + "\\pack-mode.txt", mode + "\r\n"); }
@@ -170,10 +174,14 @@ TEST(PackRun, SilentOrVanishingToolIsAFailureNotAWaitForEver) {
     }
 }
 
-TEST(PackRun, ExitWhilePackingEndsCleanlyWithoutABoxAndForeignReportsCannotFinishIt) {
+TEST(PackRun, ExitWhilePackingEndsCleanlyWithoutABoxAndNeitherQueuedClicksNorForeignReportsFinishIt) {
     PackInstall run("slow 2");
     ASSERT_NE(run.window, nullptr);
-    run.Press(kInstall);
+    // Clicks queued behind the install press arrive before the run's first report.
+    Driver::Click(run.window, kInstall);
+    Driver::Click(run.window, kChangePath);
+    run.Press(kResetDefault);
+    EXPECT_TRUE(run.driver.NoDialogFor("Browse for Kestrel Squad Folder", 300));
     for (DWORD start = GetTickCount();
          Driver::ItemEnabled(run.window, kInstall) && GetTickCount() - start < 5000;)
         Sleep(20);
@@ -183,7 +191,9 @@ TEST(PackRun, ExitWhilePackingEndsCleanlyWithoutABoxAndForeignReportsCannotFinis
     EXPECT_TRUE(Driver::ItemEnabled(run.window, kExit));
     PostMessageA(run.window, 2061, 1, MAKELPARAM(1, 1));
     PostMessageA(run.window, 2061, 0xDEADBEEF, -1);
+    PostMessageA(run.window, 1726, 0, 0);
     EXPECT_TRUE(run.driver.NoDialogFor("kit", 300));
+    EXPECT_FALSE(Driver::ItemEnabled(run.window, kInstall));
     EXPECT_TRUE(run.driver.NoDialogFor("KSInstaller", 1));
 
     EXPECT_TRUE(run.Exit());
@@ -221,5 +231,35 @@ TEST(PackRun, PressWhileTheFirstPressShowsABoxStartsNoSecondInstallation) {
     EXPECT_TRUE(run.Answer("kit", "Install done."));
     EXPECT_TRUE(run.driver.NoDialogFor("KSInstaller", 300));
     EXPECT_EQ(Matches(run.game, "log_*.txt").size(), 1u);
+    EXPECT_TRUE(run.Exit());
+}
+
+TEST(PackRun, StartedByARelativeOrBareNameFromElsewhereReadsAndPacksItsOwnFolder) {
+    PackInstall run("ok", "", "", false);
+    run.layout.WriteIni("dialog_title=Own ini\r\nks_version=KS2\r\nsource_pff=data\\newgui.pff\r\n"
+                        "destination_pff=resource.pff\r\n");
+    run.layout.Program().WriteFile("data\\newgui.pff", "source");
+    const std::string& program = run.layout.ProgramDir();
+    std::string parent = program.substr(0, program.rfind('\\'));
+    std::string relative = program.substr(parent.size() + 1) + "\\kit.exe";
+
+    // From the parent folder, which holds no data\newgui.pff of its own.
+    run.StartAs(relative, parent);
+    ASSERT_NE(run.window, nullptr);
+    EXPECT_EQ(Driver::Text(run.window), "Own ini");
+    run.Press(kInstall);
+    EXPECT_TRUE(run.Answer("kit", "Install done."));
+    EXPECT_EQ(ReadWholeFile(run.game + "\\pack-args.txt"),
+              ShortPath(run.game + "\\resource.pff") + "\r\n" +
+                  ShortPath(run.layout.Program() / "data\\newgui.pff") + "\r\n/m\r\n");
+    EXPECT_TRUE(run.Exit());
+
+    // A bare name says nothing of the folder: not the current directory's install.ini but our own,
+    // however long or odd that directory is.
+    std::string decoy = run.layout.Game().MakeFolder("decoy");
+    run.layout.Game().WriteFile("decoy\\install.ini", "[installer]\r\ndialog_title=Wrong ini\r\n");
+    run.StartAs("kit.exe", decoy);
+    ASSERT_NE(run.window, nullptr);
+    EXPECT_EQ(Driver::Text(run.window), "Own ini");
     EXPECT_TRUE(run.Exit());
 }

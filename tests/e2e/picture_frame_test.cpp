@@ -1,6 +1,7 @@
 // The picture in the main window's frame, as the screen shows it.
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
 #include "InstallerRun.h"
@@ -199,4 +200,57 @@ TEST(PictureFrame, MissingOrNonBitmapFileShowsAnEmptyFrameAndTheWindowWorks) {
         EXPECT_TRUE(Driver::Dismiss(browse, IDCANCEL)) << name;
         EXPECT_TRUE(run.Exit()) << name;
     }
+}
+
+namespace {
+// The system DPI that processes started from now on see, until the guard goes.
+class SystemDpi {
+public:
+    explicit SystemDpi(DWORD dpi) {
+        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
+                        &m_key, nullptr);
+        DWORD size = sizeof m_old;
+        m_hadValue = RegQueryValueExA(m_key, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&m_old),
+                                      &size) == ERROR_SUCCESS;
+        RegSetValueExA(m_key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    }
+    ~SystemDpi() {
+        if (m_hadValue)
+            RegSetValueExA(m_key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&m_old),
+                           sizeof m_old);
+        else
+            RegDeleteValueA(m_key, "LogPixels");
+        RegCloseKey(m_key);
+    }
+    SystemDpi(const SystemDpi&) = delete;
+    SystemDpi& operator=(const SystemDpi&) = delete;
+
+private:
+    HKEY m_key = nullptr;
+    DWORD m_old = 0;
+    bool m_hadValue = false;
+};
+} // namespace
+
+TEST(PictureFrame, AtOneHundredAndFiftyPercentThePictureGrowsWithTheFrame) {
+    AddonLayout layout;
+    layout.WriteIni("bitmap_file=splash.bmp\r\n");
+    const COLORREF red = RGB(200, 30, 60);
+    layout.Program().WriteFile("splash.bmp", BitmapFile(100, 80, [&](int, int) { return red; }));
+    std::unique_ptr<PictureRun> run;
+    {
+        SystemDpi dpi(144);
+        run = std::make_unique<PictureRun>(layout, layout.ProgramDir());
+    }
+    ASSERT_NE(run->window, nullptr);
+    RECT client;
+    GetClientRect(run->frame, &client);
+    ASSERT_GT(client.right, 400) << "the frame did not grow: is the DPI setting read?";
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    EXPECT_TRUE(WaitUntil([&] {
+        ScreenShot shot(run->frame, 0);
+        return shot.At(0, 0) == red && shot.At(147, 117) == red && shot.At(153, 40) == face &&
+               shot.At(40, 123) == face;
+    }));
+    EXPECT_TRUE(run->Exit());
 }

@@ -28,6 +28,7 @@ struct JobFixture {
     ReportWindow window;
     RecordingOwner owner;
     InstallSettings settings;
+    std::function<BOOL(SHELLEXECUTEINFOA*)> shellExecute = ShellExecuteExA;
 
     JobFixture() {
         owner.m_window = window.Handle();
@@ -55,6 +56,7 @@ struct JobFixture {
         inputs.shortPath = [this](const std::string& path) { return settings.GetShortPath(path); };
         inputs.nameIsSafe = &RelativeName::IsSafe;
         inputs.tickCount = [tick] { return tick; };
+        inputs.shellExecute = shellExecute;
         return PackJob(std::move(inputs), owner).Run(true);
     }
     std::vector<std::string> Texts() const {
@@ -121,7 +123,8 @@ TEST(PackJob, EveryMissingFileIsReportedInOrderAndSourcesAreMadeFullOnlyOnce) {
     f.settings.m_sourcePffs = {"newgui.pff", "data\\extra.pff"};
     const Texts expected = {"The file does not exist: " + f.game / "pack.exe",
                             "The file does not exist: " + f.program / "newgui.pff",
-                            "The file does not exist: data\\extra.pff",
+                            // where the tool will look for it: in the program folder
+                            "The file does not exist: " + f.program / "data\\extra.pff",
                             "The file does not exist: " + f.game / "gui.pff"};
     for (int run = 0; run < 2; ++run) {
         f.owner.m_notices.clear();
@@ -167,6 +170,21 @@ TEST(PackJob, LaunchedRunWritesOneFreshCrLfLineRunsTheToolAndReportsByToken) {
     EXPECT_EQ(ReadWholeFile(f.game / "pack-args.txt"),
               f.settings.GetShortPath(f.game / "gui.pff") + "\r\n" + source + "\r\n/m\r\n");
     EXPECT_EQ(ReadWholeFile(log), source + ": OK\r\n");
+    EXPECT_TRUE(f.owner.m_runs[0]->ProcessWatched());
+
+    // A shell that hands back no process: the run says so, and the window must not offer it again.
+    f.shellExecute = [](SHELLEXECUTEINFOA* execute) {
+        BOOL launched = ShellExecuteExA(execute);
+        if (launched && execute->hProcess) {
+            WaitForSingleObject(execute->hProcess, 10000);
+            CloseHandle(execute->hProcess);
+            execute->hProcess = nullptr;
+        }
+        return launched;
+    };
+    ASSERT_TRUE(f.Run(9));
+    ASSERT_EQ(f.owner.m_runs.size(), 2u);
+    EXPECT_FALSE(f.owner.m_runs[1]->ProcessWatched());
 }
 
 TEST(PackJob, BatchFileThatCannotBeMadeIsReportedAndNothingIsLaunched) {

@@ -13,7 +13,9 @@
 
 #include "AddonLayout.h"
 #include "Driver.h"
+#include "config/GameBackup.h"
 #include "framework/Application.h"
+#include "support/TempFolder.h"
 
 namespace {
 constexpr int kInstallButton = 1003;
@@ -245,9 +247,52 @@ void ProcessorTime(const std::string& packExe) {
                 run.packWallMs / 1000, run.installerCpuMs, 100.0 * run.installerCpuMs / run.packWallMs);
     std::printf("peak working set of the installer: %zu KB\n", run.peakWorkingSet / 1024);
 }
+// What keeping a game archive adds to the first installation, and what putting it back costs, each
+// against one plain copy of the same archive in the same run.
+void Backup(int runs) {
+    constexpr DWORD kArchiveMb = 200;
+    std::vector<double> copies, keeps, restores;
+    std::vector<char> piece(1 << 20);
+    for (size_t i = 0; i < piece.size(); ++i)
+        piece[i] = static_cast<char>(i * 7919 >> 3);
+    for (int run = 0; run < runs; ++run) {
+        TempFolder game;
+        const std::string archive = game / "resource.pff";
+        {
+            UniqueFileHandle file(
+                CreateFileA(archive.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            DWORD written = 0;
+            for (DWORD mb = 0; mb < kArchiveMb; ++mb)
+                WriteFile(file.get(), piece.data(), DWORD(piece.size()), &written, nullptr);
+        }
+        double start = NowMs();
+        BOOL copied = CopyFileA(archive.c_str(), (game / "plain.pff").c_str(), FALSE);
+        copies.push_back(NowMs() - start);
+        DeleteFileA((game / "plain.pff").c_str());
+        GameBackup backup(game.Path());
+        start = NowMs();
+        DWORD kept = backup.Keep("resource.pff", nullptr);
+        keeps.push_back(NowMs() - start);
+        backup.Load();
+        start = NowMs();
+        int failed = backup.Restore(nullptr).failed;
+        restores.push_back(NowMs() - start);
+        if (!copied || kept != ERROR_SUCCESS || failed) {
+            std::printf("keeping a %lu MB archive: run %d failed\n", kArchiveMb, run + 1);
+            return;
+        }
+    }
+    double copy = Median(copies);
+    std::printf("plain copy of a %lu MB game archive, median of %d: %.0f ms\n", kArchiveMb, runs, copy);
+    std::printf("first installation's extra time (keeping that archive): %.0f ms = %.2f x the plain copy "
+                "(goal <= 1.1)\n",
+                Median(keeps), Median(keeps) / copy);
+    std::printf("restore of that archive: %.0f ms = %.2f x the plain copy\n", Median(restores),
+                Median(restores) / copy);
+}
 } // namespace
 
-// bench_driver startup MINIMAL_EXE RUNS | resultdelay PACK_EXE RUNS | cpu PACK_EXE  (Windows paths)
+// bench_driver startup MINIMAL_EXE RUNS | resultdelay PACK_EXE RUNS | cpu PACK_EXE | backup RUNS
 int main(int argc, char** argv) {
     std::setvbuf(stdout, nullptr, _IONBF, 0);
     std::string command = argc > 1 ? argv[1] : "";
@@ -259,9 +304,12 @@ int main(int argc, char** argv) {
         ResultDelay(path, runs);
     else if (command == "cpu")
         ProcessorTime(path);
+    else if (command == "backup")
+        Backup(std::max(1, std::atoi(path.c_str())));
     else {
         std::printf(
-            "usage: bench_driver startup MINIMAL_EXE [RUNS] | resultdelay PACK_EXE [RUNS] | cpu PACK_EXE\n");
+            "usage: bench_driver startup MINIMAL_EXE [RUNS] | resultdelay PACK_EXE [RUNS] | cpu PACK_EXE | "
+            "backup RUNS\n");
         return 2;
     }
     return 0;
