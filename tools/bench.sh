@@ -6,60 +6,72 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 cd "$ROOT"
 RUNS=${KS_BENCH_RUNS:-10}
 EXE=build/i686/bin/KSInstaller.exe
-BIN=build/x64/bin
 . "$ROOT/tools/wine-env.sh"
-LOADER=$(wine_loader)
+# "bench.sh 32" (inside tools/env32.sh run) measures the shipped 32-bit build.
+if [ "${1:-}" = 32 ]; then BIN=build/i686/bin; else BIN=build/x64/bin; fi
 # mawk has no strtonum: hexadecimal sizes are converted by hand.
 HEX='function hex(s,   i, n) { sub(/^0x/, "", s); n = 0; for (i = 1; i <= length(s); i++) n = n * 16 + index("0123456789abcdef", tolower(substr(s, i, 1))) - 1; return n }'
 winpath() { echo "Z:${1//\//\\}"; }
 
-echo "== Size of the shipped exe ($EXE)"
-echo "size: $(stat -c %s "$EXE") bytes (goal <= 200 KB = 204800 bytes)"
-echo "imports: $(i686-w64-mingw32-objdump -p "$EXE" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')"
-echo "sections (bytes):"
-i686-w64-mingw32-objdump -h "$EXE" | awk "$HEX"' $1 ~ /^[0-9]+$/ { printf "  %-10s %7d\n", $2, hex($3) }'
-# The link map of the same link tells which libraries the bytes come from.
-MAP=build/i686/KSInstaller.map
-if [ -f "$MAP" ]; then
-  echo "spent on (bytes of code and data from each input, largest first):"
-  awk "$HEX"'
-    /^Linker script and memory map/ { on = 1; next }
-    !on { next }
-    # An input section: " .text 0xADDR 0xSIZE file" or the name alone with the rest on the next line.
-    /^ \.[a-z_]/ {
-      if (NF >= 4 && $2 ~ /^0x/) { add($1, $3, $4) } else if (NF == 1) { pending = $1 }
-      next
-    }
-    pending != "" && /^ +0x/ { if (NF >= 3) add(pending, $2, $3); pending = ""; next }
-    { pending = "" }
-    function add(section, size, file,   group) {
-      if (section ~ /^\.debug/ || section ~ /^\.(bss|tls)/) return
-      n = hex(size); if (n == 0) return
-      group = file
-      sub(/.*\//, "", group)
-      # Inputs from the build tree are named relative to it, those of the toolchain by absolute path.
-      if (group ~ /\.res$/) group = "resources (dialogs, icons, manifest, version)"
-      else if (file !~ /^\// && file != "dll") group = "our code"
-      else if (group ~ /^libstdc\+\+/) group = "C++ library (strings, exception support)"
-      else if (group ~ /^libgcc/) group = "unwinder and compiler helpers"
-      else if (group ~ /^libpthread|^libwinpthread/) group = "thread library (used by exception support)"
-      else if (group ~ /^lib(kernel32|user32|gdi32|advapi32|shell32|comdlg32|comctl32)\.a/ || group == "dll") group = "import tables"
-      else group = "C runtime start-up and msvcrt glue"
-      total[group] += n
-    }
-    END { for (g in total) printf "  %7d  %s\n", total[g], g }
-  ' "$MAP" | sort -rn
+if [ "${1:-}" != 32 ]; then
+  echo "== Size of the shipped exe ($EXE)"
+  echo "size: $(stat -c %s "$EXE") bytes (goal <= 200 KB = 204800 bytes)"
+  echo "imports: $(i686-w64-mingw32-objdump -p "$EXE" | sed -n 's/^\s*DLL Name: //p' | tr '\n' ' ')"
+  echo "sections (bytes):"
+  i686-w64-mingw32-objdump -h "$EXE" | awk "$HEX"' $1 ~ /^[0-9]+$/ { printf "  %-10s %7d\n", $2, hex($3) }'
+  # The link map of the same link tells which libraries the bytes come from.
+  MAP=build/i686/KSInstaller.map
+  if [ -f "$MAP" ]; then
+    echo "spent on (bytes of code and data from each input, largest first):"
+    awk "$HEX"'
+      /^Linker script and memory map/ { on = 1; next }
+      !on { next }
+      # An input section: " .text 0xADDR 0xSIZE file" or the name alone with the rest on the next line.
+      /^ \.[a-z_]/ {
+        if (NF >= 4 && $2 ~ /^0x/) { add($1, $3, $4) } else if (NF == 1) { pending = $1 }
+        next
+      }
+      pending != "" && /^ +0x/ { if (NF >= 3) add(pending, $2, $3); pending = ""; next }
+      { pending = "" }
+      function add(section, size, file,   group) {
+        if (section ~ /^\.debug/ || section ~ /^\.(bss|tls)/) return
+        n = hex(size); if (n == 0) return
+        group = file
+        sub(/.*\//, "", group)
+        # Inputs from the build tree are named relative to it, those of the toolchain by absolute path.
+        if (group ~ /\.res$/) group = "resources (dialogs, icons, manifest, version)"
+        else if (file !~ /^\// && file != "dll") group = "our code"
+        else if (group ~ /^libstdc\+\+/) group = "C++ library (strings, exception support)"
+        else if (group ~ /^libgcc/) group = "unwinder and compiler helpers"
+        else if (group ~ /^libpthread|^libwinpthread/) group = "thread library (used by exception support)"
+        else if (group ~ /^lib(kernel32|user32|gdi32|advapi32|shell32|comdlg32|comctl32)\.a/ || group == "dll") group = "import tables"
+        else group = "C runtime start-up and msvcrt glue"
+        total[group] += n
+      }
+      END { for (g in total) printf "  %7d  %s\n", total[g], g }
+    ' "$MAP" | sort -rn
+  fi
+  echo
 fi
-echo
 
-start_wine "$ROOT/build/x64/wineprefix"
-driver() { timeout 600 $LOADER "$BIN/bench_driver.exe" "$@" </dev/null | tr -d '\r'; }
+driver() { timeout 600 ${KS_ENV32:+"$KS_ENV32" exec} "$(wine_loader)" "$BIN/bench_driver.exe" "$@" </dev/null | tr -d '\r'; }
 
-echo "== Start-up (64-bit build of the same source, the one Wine runs here)"
+if [ "${1:-}" = 32 ]; then
+  start_wine "$ROOT/build/i686/wineprefix" win32
+  echo "== Start-up, 32-bit build (the shipped one, under emulation) against a 32-bit minimal dialog"
+else
+  start_wine "$ROOT/build/x64/wineprefix"
+  echo "== Start-up, 64-bit build against a 64-bit minimal dialog"
+fi
 driver startup "$(winpath "$ROOT/$BIN/minimal_dialog.exe")" "$RUNS"
 echo
+# Packing is measured on the shipped build where the 32-bit environment is there (KS_ENV32_RUN).
+if [ "${1:-}" != 32 ] && [ -n "${KS_ENV32_RUN:-}" ]; then
+  wineserver -k 2>/dev/null || true
+  exec $KS_ENV32_RUN bash "$0" 32
+fi
 
-echo "== Packing"
+echo "== Packing ($BIN)"
 if [ -f "$BIN/pack.exe" ]; then
   driver resultdelay "$(winpath "$ROOT/$BIN/pack.exe")" "$RUNS"
   driver cpu "$(winpath "$ROOT/$BIN/pack.exe")"

@@ -3,9 +3,10 @@
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 DEMO=$ROOT/demo
-BIN=$ROOT/build/x64/bin
 . "$ROOT/tools/wine-env.sh"
-LOADER=$(wine_loader)
+# The shipped 32-bit build inside tools/env32.sh run, else the 64-bit one.
+if [ -n "${KS_ENV32:-}" ]; then BUILD=i686 ARCH=win32; else BUILD=x64 ARCH=win64; fi
+BIN=$ROOT/build/$BUILD/bin
 rm -rf "$DEMO/addon" "$DEMO/game" "$DEMO/screenshot.png"
 mkdir -p "$DEMO/addon/data" "$DEMO/game/data"
 
@@ -39,18 +40,23 @@ printf 'destination archive\r\n' >"$DEMO/game/resource.pff"
 printf 'slow 3\r\n' >"$DEMO/game/pack-mode.txt"
 
 echo "Starting Wine (the first time it prepares the demo prefix)..."
-start_wine "$DEMO/wineprefix"
-$LOADER reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\ks2.exe' /v Path \
+start_wine "$DEMO/wineprefix-$BUILD" $ARCH
+wine_run reg add 'HKLM\Software\Microsoft\Windows\CurrentVersion\App Paths\ks2.exe' /v Path \
   /d "$(winpath "$DEMO/game")" /f >/dev/null 2>&1
 
 echo "Add-on folder: $DEMO/addon"
 echo "Game folder:   $DEMO/game (registered for KS2)"
-echo "(Wine here runs only 64-bit programs: the demo uses the 64-bit build of the same source.)"
+if [ $BUILD = i686 ]; then
+  echo "(The shipped 32-bit build, in the emulated 32-bit environment.)"
+else
+  echo "(Wine here runs only 64-bit programs: the demo uses the 64-bit build of the same source;"
+  echo " ./run test sets up the 32-bit environment, after which the demo runs the shipped build.)"
+fi
 
 if [ -n "${DISPLAY:-}" ] && [ -z "${KS_DEMO_DRIVEN:-}" ]; then
   cd "$DEMO/addon"
   echo "After installing, \"Restore Original Game Files...\" in the window's system menu puts the game back."
-  $LOADER "$DEMO/addon/KSInstaller.exe"
+  wine_run "$DEMO/addon/KSInstaller.exe"
   echo "The installer has ended. Game folder now holds:"
   ls -l "$DEMO/game"
   exit 0
@@ -59,7 +65,7 @@ fi
 # No one at the screen: drive an installation and keep a screenshot of the main window.
 marker=$DEMO/screenshot-now
 rm -f "$marker"
-$LOADER "$BIN/demo_driver.exe" "$(winpath "$DEMO/addon/KSInstaller.exe")" "$(winpath "$marker")" &
+wine_run "$BIN/demo_driver.exe" "$(winpath "$DEMO/addon/KSInstaller.exe")" "$(winpath "$marker")" &
 driver=$!
 for _ in $(seq 150); do [ -f "$marker" ] && break; sleep 0.1; done
 sleep 0.2

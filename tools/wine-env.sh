@@ -4,32 +4,35 @@
 # Scripts run under `env -i` have no locale, and Wine without one cannot name files in UTF-8.
 export LC_ALL=C.UTF-8
 
+# Inside `tools/env32.sh run` (KS_ENV32 set) Wine's programs run in the 32-bit environment.
+in_env() { if [ -n "${KS_ENV32:-}" ]; then "$KS_ENV32" exec "$@"; else "$@"; fi; }
+
 wine_loader() {
-  if [ -x /usr/lib/wine/wine64 ]; then echo /usr/lib/wine/wine64; else command -v wine64 || command -v wine; fi
+  if [ -n "${KS_ENV32:-}" ]; then echo wine; elif [ -x /usr/lib/wine/wine64 ]; then echo /usr/lib/wine/wine64; else command -v wine64 || command -v wine; fi
 }
+
+wine_run() { in_env "$(wine_loader)" "$@"; }
 
 # start_wine PREFIX [ARCH]: prepares the prefix once and keeps a server running until exit.
 start_wine() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=${2:-win64}
   mkdir -p "$WINEPREFIX"
-  wineserver -p
-  trap 'wineserver -k 2>/dev/null || true' EXIT
-  local loader
-  loader=$(wine_loader)
+  in_env wineserver -p
+  trap 'in_env wineserver -k 2>/dev/null || true' EXIT
   # Starts the prefix's own services and desktop now, with nothing to inherit: started later by a
   # test, they would hold ctest's output pipe open and the test would never end.
-  "$loader" wineboot >/dev/null 2>&1 </dev/null || true
+  wine_run wineboot >/dev/null 2>&1 </dev/null || true
   if [ ! -f "$WINEPREFIX/.ks-ready" ]; then
     # Without a window manager (Xvfb) every managed window waits 2 s to be withdrawn on close.
-    "$loader" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+    wine_run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
     # A crash ends the process at once instead of starting the debugger, whose console can
     # itself crash without a fixed-width font and leave a test waiting for its timeout.
     local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug'
     for k in "$key" "${key/Software/Software\\Wow6432Node}"; do
-      "$loader" reg add "$k" /v Debugger /d 'no-debugger.exe %ld %ld' /f >/dev/null 2>&1 || true
-      "$loader" reg add "$k" /v Auto /t REG_SZ /d 1 /f >/dev/null 2>&1 || true
+      wine_run reg add "$k" /v Debugger /d 'no-debugger.exe %ld %ld' /f >/dev/null 2>&1 || true
+      wine_run reg add "$k" /v Auto /t REG_SZ /d 1 /f >/dev/null 2>&1 || true
     done
-    "$loader" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
+    wine_run reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1 || true
     touch "$WINEPREFIX/.ks-ready"
   fi
 }
