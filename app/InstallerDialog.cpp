@@ -142,8 +142,24 @@ void InstallerDialog::OnRestore() {
         return;
     }
     m_busy = true;
-    RestoreCommand::Run(Handle(), m_gamePath);
+    RestoreCommand restore(Handle(), m_gamePath);
+    if (!restore.Confirm()) {
+        m_busy = false;
+        return;
+    }
+    // The copies back let the window's messages through: nothing but Exit may be pressed.
+    const bool installStarted = m_installStarted;
+    const bool installEnabled = IsWindowEnabled(m_installButton.Handle()) != FALSE;
+    EnableControls(false);
+    m_status.ShowTask("Putting back the original game files...");
+    restore.Restore(*this);
     m_busy = false;
+    if (IsEnding())
+        return;
+    m_status.Clear();
+    EnableControls(true);
+    m_installButton.Enable(installEnabled);
+    m_installStarted = installStarted;
 }
 
 void InstallerDialog::OnPaint() {
@@ -236,6 +252,7 @@ bool InstallerDialog::Install() {
     FileCopier(*m_settings).CopyListedFiles(m_gamePath);
     if (IsEnding())
         return false;
+    m_status.Clear();
     if (m_settings->RunPackJob(true))
         return true;
     EnableControls(true);

@@ -14,18 +14,31 @@ std::string Printable(std::string line) {
         c = static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126 ? '?' : c;
     return line;
 }
+class RestoreTask : public BackgroundWork::Task {
+public:
+    explicit RestoreTask(GameBackup& backup) : m_backup(backup) {}
+    DWORD Run(FileTransfer::Progress& progress) override {
+        m_outcome = m_backup.Restore(&progress);
+        return ERROR_SUCCESS;
+    }
+    const GameBackup::Outcome& Outcome() const { return m_outcome; }
+
+private:
+    GameBackup& m_backup;
+    GameBackup::Outcome m_outcome;
+};
 } // namespace
 
-void RestoreCommand::Run(HWND owner, const std::string& gameFolder, FileTransfer::Progress* progress) {
-    GameBackup backup(gameFolder);
-    if (!backup.Load()) {
-        ShowMessageBox(owner, FormatText("No original game files are kept in %s.", gameFolder.c_str()),
+bool RestoreCommand::Confirm() {
+    const std::string& gameFolder = m_backup.List().GameFolder();
+    if (!m_backup.Load()) {
+        ShowMessageBox(m_owner, FormatText("No original game files are kept in %s.", gameFolder.c_str()),
                        MB_OK | MB_ICONINFORMATION);
-        return;
+        return false;
     }
-    const BackupList& list = backup.List();
+    const BackupList& list = m_backup.List();
     if (!list.Refused().empty())
-        ShowMessageBox(owner,
+        ShowMessageBox(m_owner,
                        FormatText("%d lines of the backup list %s name no file inside the game folder; they "
                                   "are ignored. The first was: %s",
                                   static_cast<int>(list.Refused().size()), list.Path().c_str(),
@@ -35,18 +48,25 @@ void RestoreCommand::Run(HWND owner, const std::string& gameFolder, FileTransfer
     for (const BackupList::Entry& entry : list.Entries())
         kept += entry.kept;
     int added = static_cast<int>(list.Entries().size()) - kept;
-    if (ShowMessageBox(owner,
-                       FormatText("Restore the original game files in %s? %d kept files are put back and %d "
-                                  "added files are removed.",
-                                  gameFolder.c_str(), kept, added),
-                       MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
+    return ShowMessageBox(m_owner,
+                          FormatText("Restore the original game files in %s? %d kept files are put back and "
+                                     "%d added files are removed.",
+                                     gameFolder.c_str(), kept, added),
+                          MB_OKCANCEL | MB_ICONQUESTION) == IDOK;
+}
+
+void RestoreCommand::Restore(BackgroundWork::Watcher& watcher) {
+    RestoreTask restore(m_backup);
+    BackgroundWork::Run(restore, watcher, m_owner);
+    // Leaving: what was not restored stays kept, and no one is left to tell.
+    if (watcher.WantsStop())
         return;
-    GameBackup::Outcome outcome = backup.Restore(progress);
+    const GameBackup::Outcome& outcome = restore.Outcome();
     if (outcome.failed == 0) {
-        ShowMessageBox(owner, "The original game files are back.", MB_OK | MB_ICONINFORMATION);
+        ShowMessageBox(m_owner, "The original game files are back.", MB_OK | MB_ICONINFORMATION);
         return;
     }
-    ShowMessageBox(owner,
+    ShowMessageBox(m_owner,
                    FormatText("%d of %d files could not be restored; the first was %s (error %lu). Nothing "
                               "kept was deleted: close the game and try again.",
                               outcome.failed, outcome.total, outcome.firstFailed.c_str(), outcome.firstError),

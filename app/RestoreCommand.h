@@ -5,10 +5,21 @@
 
 #include <string>
 
-#include "framework/FileTransfer.h"
+#include "config/GameBackup.h"
+#include "framework/BackgroundWork.h"
 
 class RestoreCommand {
 public:
-    // Boxes are owned by `owner`; progress is told while kept files are copied back.
-    static void Run(HWND owner, const std::string& gameFolder, FileTransfer::Progress* progress = nullptr);
+    // Boxes are owned by `owner`.
+    RestoreCommand(HWND owner, const std::string& gameFolder) : m_owner(owner), m_backup(gameFolder) {}
+
+    // Tells when nothing is kept, reports refused list lines and asks first; true for OK.
+    bool Confirm();
+    // Puts the kept files back while the owner's messages go on being handled; `watcher` hears
+    // the progress and may stop it. Then tells the outcome, unless the user is leaving.
+    void Restore(BackgroundWork::Watcher& watcher);
+
+private:
+    HWND m_owner;
+    GameBackup m_backup;
 };

@@ -27,7 +27,16 @@ void StatusPanel::ShowCopied(ULONGLONG done, ULONGLONG total) {
 }
 
 void StatusPanel::ShowKeeping(const std::string& name) {
-    SetText(FormatText("Keeping the original %s", name.c_str()).c_str());
+    std::string text = FormatText("Keeping the original %s", name.c_str());
+    if (m_fileNumber == 0)
+        ShowTask(text.c_str());
+    else
+        SetText(text.c_str());
+}
+
+void StatusPanel::ShowTask(const char* text) {
+    ShowOutcome(text, false);
+    m_fileNumber = 1;
 }
 
 void StatusPanel::ShowPacking(const std::string& archive, DWORD seconds) {

@@ -12,7 +12,10 @@ public:
     // The bar moves by file, and within a file by the part of it copied.
     void ShowCopying(const std::string& name, int number, int count);
     void ShowCopied(ULONGLONG done, ULONGLONG total);
+    // Within the copies the bar stays at the file's place; on its own the bar is the file's.
     void ShowKeeping(const std::string& name);
+    // One piece of file work on its own, the bar empty until it moves.
+    void ShowTask(const char* text);
     // The bar runs as a marquee while packing: how long the tool takes is not known.
     void ShowPacking(const std::string& archive, DWORD seconds);
     // The outcome, with the bar full or empty.

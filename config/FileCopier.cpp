@@ -7,21 +7,12 @@
 
 #include "config/GameBackup.h"
 #include "config/InstallSettings.h"
+#include "config/KeepTask.h"
 #include "config/RelativeName.h"
 #include "config/SettingsOwner.h"
 #include "framework/TextFormat.h"
 
 namespace {
-class KeepTask : public BackgroundWork::Task {
-public:
-    KeepTask(GameBackup& backup, const std::string& name) : m_backup(backup), m_name(name) {}
-    DWORD Run(FileTransfer::Progress& progress) override { return m_backup.Keep(m_name, &progress); }
-
-private:
-    GameBackup& m_backup;
-    const std::string& m_name;
-};
-
 class CopyTask : public BackgroundWork::Task {
 public:
     CopyTask(const std::string& from, const std::string& to) : m_from(from), m_to(to) {}

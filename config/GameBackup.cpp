@@ -102,9 +102,12 @@ GameBackup::Outcome GameBackup::Restore(FileTransfer::Progress* progress) {
     Outcome outcome;
     std::vector<BackupList::Entry> left;
     std::vector<std::string> restored;
+    bool stopped = false;
     for (const BackupList::Entry& entry : m_list.Entries()) {
         ++outcome.total;
-        DWORD error = RestoreOne(entry, progress);
+        // Once stopped (the user is leaving), the rest stays listed for the next restore.
+        DWORD error = stopped ? ERROR_CANCELLED : RestoreOne(entry, progress);
+        stopped = error == ERROR_CANCELLED;
         if (error == ERROR_SUCCESS) {
             if (entry.kept)
                 restored.push_back(KeptPath(entry.name));

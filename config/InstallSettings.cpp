@@ -5,6 +5,7 @@
 
 #include "config/EditionTable.h"
 #include "config/GameBackup.h"
+#include "config/KeepTask.h"
 #include "config/RegistryKey.h"
 #include "config/RegistryValue.h"
 #include "config/RelativeName.h"
@@ -156,7 +157,7 @@ std::string InstallSettings::DetectGameFolder() {
     return m_gameFolder;
 }
 
-bool InstallSettings::RunPackJob(bool addMSwitch, FileTransfer::Progress* progress) {
+bool InstallSettings::RunPackJob(bool addMSwitch) {
     PackJob::Inputs inputs;
     inputs.editionCode = m_editionCode;
     inputs.destinationPff = m_destinationPff;
@@ -166,8 +167,12 @@ bool InstallSettings::RunPackJob(bool addMSwitch, FileTransfer::Progress* progre
     inputs.fileExists = [this](const std::string& path) { return FileExists(path); };
     inputs.shortPath = [this](const std::string& path) { return GetShortPath(path); };
     inputs.nameIsSafe = &RelativeName::IsSafe;
-    inputs.keepOriginal = [this, progress](const std::string& name) {
-        return GameBackup(m_gameFolder).Keep(name, progress);
+    // A large archive takes a while to copy: the window keeps answering meanwhile.
+    inputs.keepOriginal = [this](const std::string& name) {
+        GameBackup backup(m_gameFolder);
+        m_owner->KeepBegins(name);
+        KeepTask keep(backup, name);
+        return m_owner->RunFileWork(keep);
     };
     return PackJob(std::move(inputs), *m_owner).Run(addMSwitch);
 }

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "framework/FileTransfer.h"
 
 class SettingsOwner;
 
@@ -25,8 +24,8 @@ public:
     std::string GetShortPath(const std::string& path) const;
     // The configured edition's folder from the registry or its default; also sets m_gameFolder.
     std::string DetectGameFolder();
-    // The game archive is kept first; progress is told while it is copied.
-    bool RunPackJob(bool addMSwitch, FileTransfer::Progress* progress = nullptr);
+    // The game archive is kept first, as file work of the owner's.
+    bool RunPackJob(bool addMSwitch);
     // The licence, which may be far longer than the other values: up to 32,767 characters.
     std::string GetIniText(const std::string& key) const;
 

@@ -156,6 +156,9 @@ bool PackJob::Run(bool addMSwitch) {
         return false;
     if (m_in.keepOriginal && !m_in.gameFolder.empty()) {
         if (DWORD error = m_in.keepOriginal(m_in.destinationPff)) {
+            // The user is leaving: nothing more is done or said.
+            if (error == ERROR_CANCELLED)
+                return false;
             m_owner.ShowWarning(
                 FormatText("The game archive %s could not be kept before packing (error %lu). "
                            "Can't pack.",
