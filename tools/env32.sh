@@ -81,7 +81,7 @@ make_probe() {
 # runs i386 programs already. The registration is machine-wide: never removed, never doubled
 # (a fresh mount does not list what an earlier one registered, so the probe decides).
 binfmt_ready() {
-  [ -f "$BINFMT/status" ] || mount -t binfmt_misc binfmt_misc "$BINFMT" || return 1
+  [ -f "$BINFMT/status" ] || mount_here -t binfmt_misc binfmt_misc "$BINFMT" || return 1
   "$PROBE" 2>/dev/null && return 0
   [ ! -e "$BINFMT/qemu-i386" ] || { echo "env32: $BINFMT/qemu-i386 is there but runs no i386 program" >&2; return 1; }
   printf '%s' ":qemu-i386:M::\\x7f\\x45\\x4c\\x46\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\xfc\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:$QEMU:POF" \
@@ -90,15 +90,30 @@ binfmt_ready() {
   "$PROBE"
 }
 
-# in_ns [CHROOT] CMD...: CMD in a private mount namespace, so no mount outlives it or shows outside.
-in_ns() { unshare --mount --propagation private "$SELF" _ns "$@"; }
+# in_ns [CHROOT] CMD...: CMD in a mount namespace of its own, so no mount outlives it or shows
+# outside. Where this script itself runs in a chroot whose root is no mount point (as on a
+# pristine-machine check), the root's propagation cannot be made private: the namespace then
+# keeps the host's, and every mount is also undone one by one on the way out.
+if unshare --mount --propagation private true 2>/dev/null; then PROPAGATION=private; else PROPAGATION=unchanged; fi
+in_ns() { unshare --mount --propagation "$PROPAGATION" "$SELF" _ns "$@"; }
 
-# Mounts what programs in the chroot need; only ever called in a private mount namespace.
+MOUNTED=()
+# mount ARGS... TARGET, remembered for unmount_all.
+mount_here() { mount "$@" && MOUNTED+=("${!#}"); }
+unmount_all() {
+  local i
+  for (( i=${#MOUNTED[@]}-1; i>=0; i-- )); do
+    umount "${MOUNTED[i]}" 2>/dev/null || umount -l "${MOUNTED[i]}" 2>/dev/null || true
+  done
+  MOUNTED=()
+}
+
+# Mounts what programs in the chroot need; only ever called in a namespace of its own.
 mount_chroot() {
   local dir=$1 m
   for m in proc dev dev/pts dev/shm tmp; do
     mkdir -p "$dir/$m"
-    mount --bind "/$m" "$dir/$m"
+    mount_here --bind "/$m" "$dir/$m"
   done
 }
 
@@ -177,16 +192,17 @@ case "$cmd" in
     [ "$(cat "$CHROOT/.ks-env32" 2>/dev/null)" = "$KEY" ] || die "not set up: tools/env32.sh ensure"
     in_ns "$CHROOT" "$SELF" _mounted "$@" ;;
   _ns)
+    trap unmount_all EXIT
     binfmt_ready || die "i386 programs cannot run: registering qemu with binfmt_misc failed (needs root)"
     [ -z "$1" ] || mount_chroot "$1"
     shift
-    exec "$@" ;;
+    "$@" ;;
   _sh) chroot_sh "$@" ;;
   _mounted)
     # The project at the same path inside, so paths in the build files hold there too.
     mkdir -p "$CHROOT$ROOT"
-    mount --bind "$ROOT" "$CHROOT$ROOT"
-    trap end_chroot_processes EXIT
+    trap 'end_chroot_processes; unmount_all' EXIT
+    mount_here --bind "$ROOT" "$CHROOT$ROOT"
     export KS_ENV32=$SELF
     "$@" ;;
   exec)
