@@ -133,11 +133,29 @@ bool Driver::Dismiss(HWND box, int id) {
 }
 
 void Driver::Settle(HWND window) {
-    // A sent message is handled before the posted ones already queued, so one probe can come back
-    // before the last post was handled; the second comes back only after it.
+    // Posted messages to one thread come out in the order they were posted, whichever of its
+    // windows they are for: once a marker posted to the window's edit box shows, everything
+    // posted before it has been handled (or a box it opened is running). Sent probes alone
+    // cannot tell: one may slip in between a handled probe and the post still queued.
     DWORD_PTR ignored;
-    for (int probe = 0; probe < 2; ++probe)
-        SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &ignored);
+    HWND edit = FindWindowExA(window, nullptr, "Edit", nullptr);
+    if (!edit) {
+        for (int probe = 0; probe < 2; ++probe)
+            SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &ignored);
+        return;
+    }
+    // The text limit of a read-only box is the marker: two values that differ from each other.
+    const DWORD_PTR kMarkers[] = {0x7FFFFFFE, 0x7FFFFFFD};
+    DWORD_PTR limit = 0;
+    if (!SendMessageTimeoutA(edit, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &limit))
+        return;
+    DWORD_PTR marker = limit == kMarkers[0] ? kMarkers[1] : kMarkers[0];
+    PostMessageA(edit, EM_SETLIMITTEXT, marker, 0);
+    for (DWORD start = GetTickCount(); GetTickCount() - start < kTimeoutMs; Sleep(1)) {
+        if (!SendMessageTimeoutA(edit, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &limit) ||
+            limit == marker)
+            return;
+    }
 }
 
 std::string WindowsPath(const std::string& unixPath) {
