@@ -58,31 +58,26 @@ driver() { timeout 600 ${KS_ENV32:+"$KS_ENV32" exec} "$(wine_loader)" "$BIN/benc
 
 if [ "${1:-}" = 32 ]; then
   start_wine "$ROOT/build/i686/wineprefix" win32
-  echo "== Start-up, 32-bit build (the shipped one, under emulation) against a 32-bit minimal dialog"
+  echo "== 32-bit build (the shipped one), under emulation: slower than on a user's machine"
 else
   start_wine "$ROOT/build/x64/wineprefix"
-  echo "== Start-up, 64-bit build against a 64-bit minimal dialog"
+  echo "== 64-bit build under native Wine"
 fi
+echo "-- start-up against a minimal dialog of the same bitness"
 driver startup "$(winpath "$ROOT/$BIN/minimal_dialog.exe")" "$RUNS"
-echo
-# Packing is measured on the shipped build where the 32-bit environment is there (KS_ENV32_RUN).
-if [ "${1:-}" != 32 ] && [ -n "${KS_ENV32_RUN:-}" ]; then
-  wineserver -k 2>/dev/null || true
-  exec $KS_ENV32_RUN bash "$0" 32
-fi
-
-echo "== Packing ($BIN)"
+echo "-- packing and copying"
 if [ -f "$BIN/pack.exe" ]; then
   driver resultdelay "$(winpath "$ROOT/$BIN/pack.exe")" "$RUNS"
   driver cpu "$(winpath "$ROOT/$BIN/pack.exe")"
   driver copy "$(winpath "$ROOT/$BIN/pack.exe")"
 else
   echo "pack tool exit to result box: n/a (stand-in pack tool not built)"
-  echo "processor time during a 10 s pack run: n/a (stand-in pack tool not built)"
-  echo "peak working set of the installer: n/a (stand-in pack tool not built)"
-  echo "longest the window did not answer during a 300 MB copy: n/a (stand-in pack tool not built)"
 fi
-echo
-
-echo "== Keeping originals (the backup's own code, in process)"
+echo "-- keeping originals (the backup's own code, in process)"
 driver backup "${KS_BENCH_BACKUP_RUNS:-3}"
+echo
+# Then the same on the shipped build where the 32-bit environment is there (KS_ENV32_RUN).
+if [ "${1:-}" != 32 ] && [ -n "${KS_ENV32_RUN:-}" ]; then
+  wineserver -k 2>/dev/null || true
+  exec $KS_ENV32_RUN bash "$0" 32
+fi
