@@ -331,8 +331,9 @@ LRESULT InstallerDialog::OnShowAppText(WPARAM, LPARAM text) {
 }
 
 LRESULT InstallerDialog::OnDone(WPARAM, LPARAM) {
-    // Only the run itself may end packing; this message may come from anyone.
-    if (m_packRun)
+    // Only the run itself may end packing; this message may come from anyone, also while an
+    // installation's copies or a restore are still at work under one of their boxes.
+    if (m_packRun || m_busy)
         return 0;
     EnableControls(true);
     m_installButton.SetText("Done");

@@ -32,6 +32,14 @@ private:
 bool RestoreCommand::Confirm() {
     const std::string& gameFolder = m_backup.List().GameFolder();
     if (!m_backup.Load()) {
+        // A list that is there but unreadable is no "nothing kept": the user must hear why.
+        if (DWORD error = m_backup.List().LoadError()) {
+            ShowMessageBox(m_owner,
+                           FormatText("The backup list %s cannot be read (error %lu). Nothing was restored.",
+                                      m_backup.List().Path().c_str(), error),
+                           MB_OK | MB_ICONEXCLAMATION);
+            return false;
+        }
         ShowMessageBox(m_owner, FormatText("No original game files are kept in %s.", gameFolder.c_str()),
                        MB_OK | MB_ICONINFORMATION);
         return false;

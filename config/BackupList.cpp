@@ -58,16 +58,27 @@ bool BackupList::Load() {
     m_entries.clear();
     m_refused.clear();
     m_wholeLength = 0;
+    m_loadError = ERROR_SUCCESS;
     if (m_gameFolder.empty())
         return false;
     UniqueFileHandle file(
         CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    if (!file)
+    if (!file) {
+        DWORD error = GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+            m_loadError = error;
         return false;
+    }
+    // Taken for no list, a list held by another program or cut short would have its first
+    // originals kept again over the old ones and its unread lines cut off by the next append.
     std::unique_ptr<char[]> buffer(new char[kMaxListSize]);
     DWORD size = 0;
     if (!ReadFile(file.get(), buffer.get(), kMaxListSize, &size, nullptr))
-        size = 0;
+        m_loadError = GetLastError();
+    else if (size == kMaxListSize)
+        m_loadError = ERROR_FILE_TOO_LARGE;
+    if (m_loadError != ERROR_SUCCESS)
+        return false;
     std::string::size_type start = 0;
     const std::string text(buffer.get(), size);
     for (std::string::size_type end; start < text.size(); start = end + 1) {

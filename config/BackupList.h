@@ -18,9 +18,11 @@ public:
 
     explicit BackupList(const std::string& gameFolder);
 
-    // Reads the list; false when there is none. A line that is torn, unknown or names a file
-    // outside the game folder is refused: never restored or deleted.
+    // Reads the list; false when there is none or it cannot be read whole (then LoadError says
+    // why). A line that is torn, unknown or names a file outside the game folder is refused:
+    // never restored or deleted.
     bool Load();
+    DWORD LoadError() const { return m_loadError; }
     const std::vector<Entry>& Entries() const { return m_entries; }
     const std::vector<std::string>& Refused() const { return m_refused; }
     const Entry* Find(const std::string& name) const;
@@ -42,6 +44,7 @@ private:
     std::string m_path;
     std::vector<Entry> m_entries;
     std::vector<std::string> m_refused;
+    DWORD m_loadError = ERROR_SUCCESS;
     // Up to the end of the last whole line: an append cuts off what a crash left after it.
     LONGLONG m_wholeLength = 0;
 };

@@ -57,7 +57,8 @@ DWORD GameBackup::Keep(const std::string& requested, FileTransfer::Progress* pro
     std::string gameFile;
     if (BackupList::IsReserved(name) || !RelativeName::JoinInside(m_list.GameFolder(), name, gameFile))
         return ERROR_INVALID_NAME;
-    m_list.Load();
+    if (!m_list.Load() && m_list.LoadError() != ERROR_SUCCESS)
+        return m_list.LoadError();
     if (m_list.Find(name))
         return ERROR_SUCCESS;
     DWORD attributes = GetFileAttributesA(gameFile.c_str());
@@ -90,12 +91,22 @@ DWORD GameBackup::RestoreOne(const BackupList::Entry& entry, FileTransfer::Progr
     std::string gameFile;
     if (!RelativeName::JoinInside(m_list.GameFolder(), entry.name, gameFile))
         return ERROR_INVALID_NAME;
+    // A read-only game file (from a CD, or an add-on's) is replaced or removed all the same; the
+    // kept copy brings its own attributes back.
+    DWORD attributes = GetFileAttributesA(gameFile.c_str());
+    bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly) {
+        DWORD writable = attributes & ~FILE_ATTRIBUTE_READONLY;
+        SetFileAttributesA(gameFile.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
+    }
+    DWORD error = ERROR_SUCCESS;
     if (entry.kept)
-        return FileTransfer::CopyWhole(KeptPath(entry.name).c_str(), gameFile.c_str(), progress);
-    if (DeleteFileA(gameFile.c_str()))
-        return ERROR_SUCCESS;
-    DWORD error = GetLastError();
-    return IsGone(error) ? ERROR_SUCCESS : error;
+        error = FileTransfer::CopyWhole(KeptPath(entry.name).c_str(), gameFile.c_str(), progress);
+    else if (!DeleteFileA(gameFile.c_str()) && !IsGone(GetLastError()))
+        error = GetLastError();
+    if (error != ERROR_SUCCESS && readOnly)
+        SetFileAttributesA(gameFile.c_str(), attributes);
+    return error;
 }
 
 GameBackup::Outcome GameBackup::Restore(FileTransfer::Progress* progress) {

@@ -121,3 +121,46 @@ TEST(GameBackup, RestoreThatFailsOnOneFileKeepsWhatIsLeftAndSucceedsWhenRunAgain
     EXPECT_EQ(ReadWholeFile(game / "b.txt"), "original b");
     EXPECT_FALSE(PathExists(game / "KSInstaller Backup"));
 }
+
+TEST(GameBackup, RestorePutsBackOverReadOnlyGameFilesAndRemovesReadOnlyAddedOnes) {
+    TempFolder game;
+    game.WriteFile("gui.txt", "original");
+    // As files copied from a CD are, and as the add-on's own files may be.
+    SetFileAttributesA((game / "gui.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    GameBackup backup(game.Path());
+    ASSERT_EQ(backup.Keep("gui.txt", nullptr), DWORD(ERROR_SUCCESS));
+    ASSERT_EQ(backup.Keep("new.txt", nullptr), DWORD(ERROR_SUCCESS));
+    game.WriteFile("new.txt", "added");
+    SetFileAttributesA((game / "new.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+
+    ASSERT_TRUE(backup.Load());
+    EXPECT_EQ(backup.Restore(nullptr).failed, 0);
+    EXPECT_EQ(ReadWholeFile(game / "gui.txt"), "original");
+    EXPECT_EQ(GetFileAttributesA((game / "gui.txt").c_str()) & FILE_ATTRIBUTE_READONLY,
+              DWORD(FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(PathExists(game / "new.txt"));
+    EXPECT_FALSE(PathExists(game / "KSInstaller Backup"));
+    SetFileAttributesA((game / "gui.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST(GameBackup, ListThatCannotBeReadKeepsNothingAndLeavesTheFirstOriginalAlone) {
+    TempFolder game;
+    game.WriteFile("gui.txt", "original");
+    GameBackup backup(game.Path());
+    ASSERT_EQ(backup.Keep("gui.txt", nullptr), DWORD(ERROR_SUCCESS));
+    game.WriteFile("gui.txt", "add-on");
+    {
+        // Held by another program without sharing: nothing may be kept again over the first.
+        UniqueFileHandle held(
+            CreateFileA((game / kList).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_TRUE(held);
+        EXPECT_NE(GameBackup(game.Path()).Keep("gui.txt", nullptr), DWORD(ERROR_SUCCESS));
+    }
+    EXPECT_EQ(ReadWholeFile(game / "KSInstaller Backup\\gui.txt"), "original");
+
+    // A list too big to be read whole is not cut down to what was read.
+    std::string big = "kept gui.txt\r\n" + std::string(1 << 20, 'x') + "\r\nadded late.txt\r\n";
+    game.WriteFile(kList, big);
+    EXPECT_NE(GameBackup(game.Path()).Keep("other.txt", nullptr), DWORD(ERROR_SUCCESS));
+    EXPECT_TRUE(ReadWholeFile(game / kList) == big);
+}

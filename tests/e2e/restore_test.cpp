@@ -71,9 +71,16 @@ TEST(Restore, TwoInstallationsThenOneRestoreGiveTheGameFolderAsItWasBeforeTheFir
 
     InstallerRun run(game.layout);
     ASSERT_NE(run.window, nullptr);
-    // Cancel changes nothing.
+    // Cancel changes nothing, and a foreign 1726 while the question is open is no installation.
     PostMessageA(run.window, WM_SYSCOMMAND, kRestoreCommand, 0);
-    Answer(run.driver, "KSInstaller", game.Question(), IDCANCEL);
+    HWND question = run.driver.WaitForDialog("KSInstaller");
+    ASSERT_NE(question, nullptr);
+    PostMessageA(run.window, 1726, 0, 0);
+    Driver::Settle(run.window);
+    EXPECT_EQ(Driver::BoxText(question), game.Question());
+    EXPECT_TRUE(Driver::Dismiss(question, IDCANCEL));
+    EXPECT_TRUE(run.driver.NoDialogFor("KSInstaller", 300));
+    EXPECT_NE(Driver::ItemText(run.window, kInstall), "Done");
     EXPECT_EQ(ReadWholeFile(game.layout.Game() / "data\\gui.txt"), "second add-on gui");
     PostMessageA(run.window, WM_SYSCOMMAND, kRestoreCommand, 0);
     Answer(run.driver, "KSInstaller", game.Question());
