@@ -59,7 +59,9 @@ int FileCopier::CopyListedFiles(const std::string& gameFolder) {
         }
         if (!m_settings.FileExists(source))
             continue;
-        const bool present = GetFileAttributesA(destination.c_str()) != INVALID_FILE_ATTRIBUTES;
+        // Told only when an original is really copied: the first one kept stays.
+        const bool present =
+            GetFileAttributesA(destination.c_str()) != INVALID_FILE_ATTRIBUTES && !backup.Holds(name);
         if (present)
             m_settings.m_owner->KeepBegins(name);
         KeepTask keep(backup, name);

@@ -50,10 +50,18 @@ DWORD GameBackup::MakeFoldersFor(const std::string& name) const {
     }
 }
 
-DWORD GameBackup::Keep(const std::string& requested, FileTransfer::Progress* progress) {
-    std::string name = requested;
+std::string GameBackup::ListName(std::string name) {
     for (char& c : name)
         c = c == '/' ? '\\' : c;
+    return name;
+}
+
+bool GameBackup::Holds(const std::string& name) {
+    return m_list.Load() && m_list.Find(ListName(name));
+}
+
+DWORD GameBackup::Keep(const std::string& requested, FileTransfer::Progress* progress) {
+    const std::string name = ListName(requested);
     std::string gameFile;
     if (BackupList::IsReserved(name) || !RelativeName::JoinInside(m_list.GameFolder(), name, gameFile))
         return ERROR_INVALID_NAME;

@@ -14,6 +14,8 @@ public:
     // backup, flushed, and only then lists it; a file that is not there yet is listed as added.
     // A listed name keeps its first record. ERROR_SUCCESS when the file may now be changed.
     DWORD Keep(const std::string& name, FileTransfer::Progress* progress);
+    // True when the list already holds the game file `name`: keeping it again does nothing.
+    bool Holds(const std::string& name);
 
     struct Outcome {
         int total = 0;
@@ -29,6 +31,8 @@ public:
     const BackupList& List() const { return m_list; }
 
 private:
+    // Names are listed with backslashes, however install.ini writes them.
+    static std::string ListName(std::string name);
     std::string KeptPath(const std::string& name) const { return m_list.BackupFolder() + "\\" + name; }
     DWORD MakeFoldersFor(const std::string& name) const;
     DWORD RestoreOne(const BackupList::Entry& entry, FileTransfer::Progress* progress);

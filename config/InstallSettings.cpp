@@ -170,7 +170,8 @@ bool InstallSettings::RunPackJob(bool addMSwitch) {
     // A large archive takes a while to copy: the window keeps answering meanwhile.
     inputs.keepOriginal = [this](const std::string& name) {
         GameBackup backup(m_gameFolder);
-        m_owner->KeepBegins(name);
+        if (!backup.Holds(name))
+            m_owner->KeepBegins(name);
         KeepTask keep(backup, name);
         return m_owner->RunFileWork(keep);
     };

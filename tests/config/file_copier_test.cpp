@@ -92,6 +92,13 @@ TEST(FileCopier, TellsEachFileWithItsNumberAndStopsSilentlyWhenTheUserLeaves) {
     EXPECT_FALSE(PathExists(f.game / "c.txt"));
     // Only the missing file is reported; leaving is no failure.
     ASSERT_EQ(f.owner.m_notices.size(), 1u);
+
+    // Again: a.txt is there now but already listed, so no original is said to be kept.
+    f.owner.m_leaveAt = 0;
+    f.owner.m_copiesBegun.clear();
+    EXPECT_EQ(FileCopier(f.settings).CopyListedFiles(f.game.Path()), 3);
+    EXPECT_EQ(f.owner.m_copiesBegun,
+              (std::vector<std::string>{"a.txt 1/4", "missing.txt 2/4", "b.txt 3/4", "c.txt 4/4"}));
 }
 
 TEST(FileCopier, LeavesAGameFileWhoseOriginalCannotBeKeptAndGoesOn) {
