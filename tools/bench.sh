@@ -74,6 +74,8 @@ else
   echo "pack tool exit to result box: n/a (stand-in pack tool not built)"
 fi
 echo "-- keeping originals (the backup's own code, in process)"
+# What the copies above left to write must not compete with the flushes measured here.
+sync
 driver backup "${KS_BENCH_BACKUP_RUNS:-3}"
 echo
 # Then the same on the shipped build where the 32-bit environment is there (KS_ENV32_RUN).

@@ -316,6 +316,9 @@ void Backup(int runs) {
             DWORD written = 0;
             for (DWORD mb = 0; mb < kArchiveMb; ++mb)
                 WriteFile(file.get(), piece.data(), DWORD(piece.size()), &written, nullptr);
+            // A game's archive has long been on disk: its own writing must not compete with the
+            // flush that keeping it takes.
+            FlushFileBuffers(file.get());
         }
         double start = NowMs();
         BOOL copied = CopyFileA(archive.c_str(), (game / "plain.pff").c_str(), FALSE);
