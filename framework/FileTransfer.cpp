@@ -61,7 +61,8 @@ DWORD FileTransfer::CopyWhole(const char* from, const char* to, Progress* progre
         if (error == ERROR_SUCCESS && !FlushFileBuffers(target.get()))
             error = GetLastError();
     }
-    const DWORD kept = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
+    const DWORD kept =
+        FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     if (error == ERROR_SUCCESS && (info.dwFileAttributes & kept) &&
         !SetFileAttributesA(temporary.c_str(), info.dwFileAttributes & kept))
         error = GetLastError();

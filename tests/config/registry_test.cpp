@@ -16,7 +16,9 @@ const char* const kTestKey = "Software\\KSInstallerTests\\Values";
 // A key of the test's own under HKEY_CURRENT_USER, removed afterwards.
 class ScratchKey {
 public:
-    ScratchKey() { RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr); }
+    ScratchKey() {
+        RegCreateKeyExA(HKEY_CURRENT_USER, kTestKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_key, nullptr);
+    }
     ~ScratchKey() {
         RegCloseKey(m_key);
         RegDeleteKeyA(HKEY_CURRENT_USER, kTestKey);
@@ -39,8 +41,8 @@ bool KeyExists(HKEY root, const char* subkey) {
 
 void SetGamePath(const Edition& edition, const char* path) {
     HKEY key;
-    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, edition.m_registryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                              &key, nullptr),
+    ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, edition.m_registryKey, 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &key, nullptr),
               ERROR_SUCCESS);
     if (path)
         RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(path), DWORD(strlen(path) + 1));

@@ -19,7 +19,9 @@ struct Row {
 // Every file below a folder with its size: what a run may not change.
 std::map<std::string, DWORD> Tree(const std::string& folder) {
     std::map<std::string, DWORD> tree;
-    WalkTree(folder, [&](const std::string& name, const WIN32_FIND_DATAA& found) { tree[name] = found.nFileSizeLow; });
+    WalkTree(folder, [&](const std::string& name, const WIN32_FIND_DATAA& found) {
+        tree[name] = found.nFileSizeLow;
+    });
     return tree;
 }
 

@@ -245,7 +245,8 @@ void ProcessorTime(const std::string& packExe) {
     std::printf("processor time during a %.1f s pack run: %.1f ms, %.2f %% of one core (goal < 1 %%; counted "
                 "in 10 ms ticks)\n",
                 run.packWallMs / 1000, run.installerCpuMs, 100.0 * run.installerCpuMs / run.packWallMs);
-    std::printf("peak working set of the installer: %lu KB\n", static_cast<unsigned long>(run.peakWorkingSet / 1024));
+    std::printf("peak working set of the installer: %lu KB\n",
+                static_cast<unsigned long>(run.peakWorkingSet / 1024));
 }
 // What keeping a game archive adds to the first installation, and what putting it back costs, each
 // The longest a question to the window waits while a 300 MB file is copied into the game.
