@@ -59,13 +59,8 @@ int FileCopier::CopyListedFiles(const std::string& gameFolder) {
         }
         if (!m_settings.FileExists(source))
             continue;
-        // Told only when an original is really copied: the first one kept stays.
-        const bool present =
-            GetFileAttributesA(destination.c_str()) != INVALID_FILE_ATTRIBUTES && !backup.Holds(name);
-        if (present)
-            m_settings.m_owner->KeepBegins(name);
-        KeepTask keep(backup, name);
-        DWORD error = m_settings.m_owner->RunFileWork(keep);
+        bool kept = false;
+        DWORD error = KeepTask::KeepFor(*m_settings.m_owner, backup, name, &kept);
         if (error == ERROR_CANCELLED)
             break;
         if (error) {
@@ -74,7 +69,8 @@ int FileCopier::CopyListedFiles(const std::string& gameFolder) {
                                                        destination.c_str(), error));
             continue;
         }
-        if (present)
+        // Back from "Keeping the original" to the copy itself.
+        if (kept)
             m_settings.m_owner->CopyBegins(name, number, count);
         CopyTask copy(source, destination);
         error = m_settings.m_owner->RunFileWork(copy);

@@ -56,8 +56,14 @@ std::string GameBackup::ListName(std::string name) {
     return name;
 }
 
-bool GameBackup::Holds(const std::string& name) {
-    return m_list.Load() && m_list.Find(ListName(name));
+bool GameBackup::WillCopy(const std::string& requested) {
+    const std::string name = ListName(requested);
+    std::string gameFile;
+    if (!RelativeName::JoinInside(m_list.GameFolder(), name, gameFile))
+        return false;
+    DWORD attributes = GetFileAttributesA(gameFile.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+           !(m_list.Load() && m_list.Find(name));
 }
 
 DWORD GameBackup::Keep(const std::string& requested, FileTransfer::Progress* progress) {

@@ -14,8 +14,8 @@ public:
     // backup, flushed, and only then lists it; a file that is not there yet is listed as added.
     // A listed name keeps its first record. ERROR_SUCCESS when the file may now be changed.
     DWORD Keep(const std::string& name, FileTransfer::Progress* progress);
-    // True when the list already holds the game file `name`: keeping it again does nothing.
-    bool Holds(const std::string& name);
+    // True when Keep would copy an original: the game file `name` is there and not kept yet.
+    bool WillCopy(const std::string& name);
 
     struct Outcome {
         int total = 0;

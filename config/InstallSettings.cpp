@@ -170,10 +170,7 @@ bool InstallSettings::RunPackJob(bool addMSwitch) {
     // A large archive takes a while to copy: the window keeps answering meanwhile.
     inputs.keepOriginal = [this](const std::string& name) {
         GameBackup backup(m_gameFolder);
-        if (!backup.Holds(name))
-            m_owner->KeepBegins(name);
-        KeepTask keep(backup, name);
-        return m_owner->RunFileWork(keep);
+        return KeepTask::KeepFor(*m_owner, backup, name);
     };
     return PackJob(std::move(inputs), *m_owner).Run(addMSwitch);
 }

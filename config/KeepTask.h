@@ -6,10 +6,18 @@
 #include "config/GameBackup.h"
 #include "framework/BackgroundWork.h"
 
+class SettingsOwner;
+
 class KeepTask : public BackgroundWork::Task {
 public:
     KeepTask(GameBackup& backup, const std::string& name) : m_backup(backup), m_name(name) {}
     DWORD Run(FileTransfer::Progress& progress) override;
+
+    // Keeps the original of the game file `name` as the owner's file work, telling the owner
+    // first when an original is really copied (`told` says whether it was). Returns the keep's
+    // result: ERROR_CANCELLED when the user is leaving.
+    static DWORD KeepFor(SettingsOwner& owner, GameBackup& backup, const std::string& name,
+                         bool* told = nullptr);
 
 private:
     GameBackup& m_backup;
