@@ -3,7 +3,9 @@
 
 #include <windows.h>
 
+#include "RecordingOwner.h"
 #include "config/GameFolderLock.h"
+#include "config/InstallSettings.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -53,4 +55,17 @@ TEST(GameFolderLock, HeldFolderIsRefusedUnderEverySpellingUntilReleasedAndOtherF
     }
     // Its destructor let go of it.
     EXPECT_TRUE(first.TryAcquire(game.c_str()));
+
+    // An installation that finds the folder taken says so and goes no further.
+    RecordingOwner owner;
+    InstallSettings settings;
+    settings.m_owner = &owner;
+    settings.m_gameFolder = game + "\\";
+    EXPECT_FALSE(settings.LockGameFolder());
+    ASSERT_EQ(owner.m_notices.size(), 1u);
+    EXPECT_EQ(owner.m_notices[0].text, "Another installation or restore is working on " + game +
+                                           "\\. Wait until it has finished, then try again.");
+    first.Release();
+    EXPECT_TRUE(settings.LockGameFolder());
+    EXPECT_FALSE(first.TryAcquire(game.c_str()));
 }
