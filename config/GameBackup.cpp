@@ -62,7 +62,7 @@ std::string GameBackup::ListName(const std::string& name) const {
 bool GameBackup::WillCopy(const std::string& requested) {
     const std::string name = ListName(requested);
     std::string gameFile;
-    if (!RelativeName::JoinInside(m_list.GameFolder(), name, gameFile))
+    if (!RelativeName::JoinInside(m_list.GameFolder(), name, gameFile) || m_list.IsReserved(name))
         return false;
     DWORD attributes = GetFileAttributesA(gameFile.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
