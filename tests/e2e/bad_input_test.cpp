@@ -451,23 +451,6 @@ const Row kRows[] = {
          EXPECT_EQ(ReadWholeFile(layout.Game() / "KSInstaller Backup\\data\\old.txt"),
                    "what the later version moved");
      }},
-    {"BackupListSavedWithAByteOrderMark",
-     Game("",
-          [](AddonLayout& l) {
-              l.Game().WriteFile("KSInstaller Backup\\KSInstaller Backup.txt",
-                                 "\xEF\xBB\xBFkept gui.txt\r\n");
-              l.Game().WriteFile("KSInstaller Backup\\gui.txt", "original");
-              l.Game().WriteFile("gui.txt", "add-on");
-          }),
-     [](InstallerRun& run, AddonLayout& layout) {
-         run.Send(WM_SYSCOMMAND, 0x20);
-         Answer(run.driver, "KSInstaller",
-                "Restore the original game files in " + layout.GameDir() +
-                    "? 1 kept file is put back and 0 added files are removed.");
-         Answer(run.driver, "KSInstaller", "The original game files are back.");
-         EXPECT_EQ(ReadWholeFile(layout.Game() / "gui.txt"), "original");
-         EXPECT_FALSE(PathExists(layout.Game() / "KSInstaller Backup"));
-     }},
     // The backup's list by its short name: no game file to keep or to copy over.
     {"CopyFileNamingTheBackupListByItsShortName",
      [](AddonLayout& l) {
