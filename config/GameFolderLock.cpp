@@ -1,6 +1,7 @@
 // One installation or restore per game folder at a time, across processes.
 #include "config/GameFolderLock.h"
 
+#include <cwchar>
 #include <vector>
 
 namespace {
@@ -61,12 +62,17 @@ WideText ResolvedFolder(const char* gameFolder) {
         StripPrefix(resolved, L"\\\\?\\", L"");
     while (!resolved.empty() && (resolved.back() == L'\\' || resolved.back() == L'/'))
         resolved.pop_back();
-    if (!resolved.empty()) {
-        // Simple upper casing of each character, the same in every process and language.
+    if (resolved.empty())
+        return resolved;
+    // Simple upper casing of each character, the same in every process and language.
+    WideText upper(resolved.size(), L'\0');
+    int mapped =
         LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, resolved.data(), static_cast<int>(resolved.size()),
-                     resolved.data(), static_cast<int>(resolved.size()));
-    }
-    return resolved;
+                     upper.data(), static_cast<int>(upper.size()));
+    if (mapped <= 0)
+        return resolved;
+    upper.resize(static_cast<size_t>(mapped));
+    return upper;
 }
 
 // The folder itself where the name has room for it, so that a tool lists it readably; its hash
