@@ -4,14 +4,19 @@
 #include <windows.h>
 
 #include "config/InstallSettings.h"
+#include "framework/Utf8.h"
+#include "framework/WideText.h"
 
 namespace {
 
-// Lower case in the ANSI code page, then the short form; a registry path may end in a backslash
-// that the chosen folder never has.
+// Lower case, then the short form; a registry path may end in a backslash that the chosen folder
+// never has.
 std::string ComparableForm(std::string folder, const InstallSettings& settings) {
-    if (!folder.empty())
-        CharLowerBuffA(&folder[0], static_cast<DWORD>(folder.size()));
+    if (!folder.empty()) {
+        WideText wide(folder);
+        CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.Length()));
+        folder = Utf8Of(wide.c_str(), wide.Length());
+    }
     std::string form = settings.GetShortPath(folder);
     while (!form.empty() && form.back() == '\\')
         form.pop_back();

@@ -11,6 +11,7 @@
 #include "framework/Application.h"
 #include "framework/MessageBoxes.h"
 #include "framework/TextFormat.h"
+#include "framework/WideText.h"
 #include "pack/Messages.h"
 #include "pack/PackRun.h"
 #include "res/resource.h"
@@ -39,7 +40,7 @@ const MessageEntry<InstallerDialog> InstallerDialog::kMessageMap[] = {
 };
 
 InstallerDialog::InstallerDialog(HWND parent) : Dialog(IDD_KSINSTALLER_DIALOG, parent) {
-    m_hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     m_settings = std::make_unique<InstallSettings>();
     m_settings->m_owner = this;
     LoadPicture();
@@ -65,28 +66,28 @@ BOOL InstallerDialog::OnInitDialog() {
     // Every paint of the frame, whatever causes it, then draws the picture instead of the
     // frame's text: covering, moving or a box over the window cannot lose it.
     HWND frame = m_pictureFrame.Handle();
-    LONG_PTR style = GetWindowLongPtrA(frame, GWL_STYLE);
-    SetWindowLongPtrA(frame, GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | SS_OWNERDRAW);
+    LONG_PTR style = GetWindowLongPtrW(frame, GWL_STYLE);
+    SetWindowLongPtrW(frame, GWL_STYLE, (style & ~static_cast<LONG_PTR>(SS_TYPEMASK)) | SS_OWNERDRAW);
     m_status.Attach(Handle());
 
     if (HMENU systemMenu = GetSystemMenu(Handle(), FALSE)) {
-        char about[256];
-        int length = LoadStringA(GetModuleHandleA(nullptr), IDS_ABOUTBOX, about, sizeof about);
+        wchar_t about[256];
+        int length = LoadStringW(GetModuleHandleW(nullptr), IDS_ABOUTBOX, about, 256);
         if (length > 0) {
-            AppendMenuA(systemMenu, MF_SEPARATOR, 0, nullptr);
-            AppendMenuA(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
+            AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+            AppendMenuW(systemMenu, MF_STRING, IDM_ABOUTBOX, about);
         }
-        AppendMenuA(systemMenu, MF_STRING, IDM_RESTORE, "Restore &Original Game Files...");
+        AppendMenuW(systemMenu, MF_STRING, IDM_RESTORE, L"Restore &Original Game Files...");
     }
-    SendMessageA(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
-    SendMessageA(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_hIcon));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_hIcon));
 
     m_installButton.SetText(m_settings->GetIniString("install_button_text", "Install New GUI", -1));
-    SetWindowTextA(Handle(), m_settings->GetIniString("dialog_title", "Carrowind Expansion Pak", -1).c_str());
+    Window(Handle()).SetText(m_settings->GetIniString("dialog_title", "Carrowind Expansion Pak", -1));
 
     std::string licence = m_settings->GetIniText("eula_text");
     if (!licence.empty() && ShowMessageBox(Handle(), licence, MB_OKCANCEL | MB_ICONQUESTION) != IDOK)
-        PostMessageA(Handle(), WM_CLOSE, 0, 0);
+        PostMessageW(Handle(), WM_CLOSE, 0, 0);
 
     ResetToDefaultFolder();
     ValidateGameFolder();
@@ -94,7 +95,8 @@ BOOL InstallerDialog::OnInitDialog() {
 }
 
 bool InstallerDialog::ValidateGameFolder() {
-    bool valid = !m_gamePath.empty() && GetFileAttributesA(m_gamePath.c_str()) != INVALID_FILE_ATTRIBUTES;
+    bool valid =
+        !m_gamePath.empty() && GetFileAttributesW(WideText(m_gamePath).c_str()) != INVALID_FILE_ATTRIBUTES;
     if (!valid) {
         m_gamePath.clear();
         RefreshFolderBox();
@@ -138,7 +140,7 @@ void InstallerDialog::OnRestore() {
     // Not while a run is busy with the game files: its boxes let a posted command through.
     if (m_busy || m_packRun || OutcomePending())
         return;
-    if (m_gamePath.empty() || GetFileAttributesA(m_gamePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (m_gamePath.empty() || GetFileAttributesW(WideText(m_gamePath).c_str()) == INVALID_FILE_ATTRIBUTES) {
         ShowNotice("Choose an existing game folder before restoring.", true);
         return;
     }
@@ -171,7 +173,7 @@ void InstallerDialog::OnPaint() {
     }
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(Handle(), &paint);
-    SendMessageA(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    SendMessageW(Handle(), WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
     int iconWidth = GetSystemMetrics(SM_CXICON);
     int iconHeight = GetSystemMetrics(SM_CYICON);
     RECT client;
@@ -203,7 +205,7 @@ void InstallerDialog::OnChangePath() {
     CFindFolder browse(TRUE, nullptr, initialName.c_str(),
                        OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_NOREADONLYRETURN | OFN_NOCHANGEDIR, nullptr,
                        nullptr);
-    browse.m_ofn.lpstrTitle = "Browse for Kestrel Squad Folder";
+    browse.m_ofn.lpstrTitle = L"Browse for Kestrel Squad Folder";
     if (browse.DoModal() != IDOK)
         return;
 
@@ -242,7 +244,7 @@ void InstallerDialog::OnInstallNewGui() {
 
 bool InstallerDialog::Install() {
     // Never copy into an empty or vanished folder, whatever state the buttons are in.
-    if (m_gamePath.empty() || GetFileAttributesA(m_gamePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (m_gamePath.empty() || GetFileAttributesW(WideText(m_gamePath).c_str()) == INVALID_FILE_ATTRIBUTES) {
         ShowNotice("Choose an existing game folder before installing.", true);
         ValidateGameFolder();
         return false;
@@ -298,7 +300,7 @@ void InstallerDialog::OnDestroy() {
     if (m_packRun)
         m_packRun->Stop();
     for (const std::string& path : m_filesToDelete)
-        DeleteFileA(path.c_str());
+        DeleteFileW(WideText(path).c_str());
     m_settings.reset();
 }
 
@@ -312,7 +314,7 @@ int InstallerDialog::ShowNotice(std::string text, bool plain) {
 
 void InstallerDialog::PostNotice(std::string text, bool plain) {
     WPARAM address = m_pendingTexts.Add(std::move(text));
-    if (!PostMessageA(Handle(), kMsgShowText, address, plain ? 1 : 0))
+    if (!PostMessageW(Handle(), kMsgShowText, address, plain ? 1 : 0))
         m_pendingTexts.Take(address);
 }
 
@@ -324,7 +326,7 @@ void InstallerDialog::ShowWarning(std::string text) {
 
 void InstallerDialog::ShowAppText(const char* text) {
     m_lentTexts.push_back(text);
-    SendMessageA(Handle(), kMsgShowAppText, 0, reinterpret_cast<LPARAM>(text));
+    SendMessageW(Handle(), kMsgShowAppText, 0, reinterpret_cast<LPARAM>(text));
     m_lentTexts.erase(std::find(m_lentTexts.begin(), m_lentTexts.end(), text));
 }
 

@@ -5,6 +5,7 @@
 
 #include "app/PictureFile.h"
 #include "framework/SelectedObject.h"
+#include "framework/WideText.h"
 #include "res/resource.h"
 
 LRESULT InstallerDialog::OnDrawItem(WPARAM id, LPARAM item) {
@@ -21,13 +22,13 @@ void InstallerDialog::LoadPicture() {
     m_pictureHeight = 0;
     std::string name = m_settings->GetIniString("bitmap_file", "", -1);
     for (const std::string& path : PictureFile::Candidates(name, m_settings->GetProgramDir())) {
-        HANDLE image = LoadImageA(GetModuleHandleA(nullptr), path.c_str(), IMAGE_BITMAP, 0, 0,
+        HANDLE image = LoadImageW(GetModuleHandleW(nullptr), WideText(path).c_str(), IMAGE_BITMAP, 0, 0,
                                   LR_LOADFROMFILE | LR_CREATEDIBSECTION);
         if (!image)
             continue;
         m_picture.reset(image);
         BITMAP description;
-        if (GetObjectA(image, sizeof description, &description) == sizeof description) {
+        if (GetObjectW(image, sizeof description, &description) == sizeof description) {
             m_pictureWidth = description.bmWidth;
             m_pictureHeight = description.bmHeight;
         }

@@ -14,8 +14,8 @@ void StatusPanel::Attach(HWND dialog) {
 void StatusPanel::ShowCopying(const std::string& name, int number, int count) {
     SetMarquee(false);
     m_fileNumber = number;
-    SendMessageA(m_bar, PBM_SETRANGE32, 0, count * kStepsPerFile);
-    SendMessageA(m_bar, PBM_SETPOS, (number - 1) * kStepsPerFile, 0);
+    SendMessageW(m_bar, PBM_SETRANGE32, 0, count * kStepsPerFile);
+    SendMessageW(m_bar, PBM_SETPOS, (number - 1) * kStepsPerFile, 0);
     SetText(FormatText("Copying %s (%d of %d)", name.c_str(), number, count).c_str());
 }
 
@@ -23,7 +23,7 @@ void StatusPanel::ShowCopied(ULONGLONG done, ULONGLONG total) {
     if (m_fileNumber <= 0 || total == 0 || done > total)
         return;
     int step = static_cast<int>(done * kStepsPerFile / total);
-    SendMessageA(m_bar, PBM_SETPOS, (m_fileNumber - 1) * kStepsPerFile + step, 0);
+    SendMessageW(m_bar, PBM_SETPOS, (m_fileNumber - 1) * kStepsPerFile + step, 0);
 }
 
 void StatusPanel::ShowKeeping(const std::string& name) {
@@ -47,8 +47,8 @@ void StatusPanel::ShowPacking(const std::string& archive, DWORD seconds) {
 void StatusPanel::ShowOutcome(const char* text, bool full) {
     SetMarquee(false);
     m_fileNumber = 0;
-    SendMessageA(m_bar, PBM_SETRANGE32, 0, kStepsPerFile);
-    SendMessageA(m_bar, PBM_SETPOS, full ? kStepsPerFile : 0, 0);
+    SendMessageW(m_bar, PBM_SETRANGE32, 0, kStepsPerFile);
+    SendMessageW(m_bar, PBM_SETPOS, full ? kStepsPerFile : 0, 0);
     SetText(text);
 }
 
@@ -56,8 +56,8 @@ void StatusPanel::SetMarquee(bool on) {
     if (on == m_marquee)
         return;
     m_marquee = on;
-    LONG_PTR style = GetWindowLongPtrA(m_bar, GWL_STYLE);
-    SetWindowLongPtrA(m_bar, GWL_STYLE,
+    LONG_PTR style = GetWindowLongPtrW(m_bar, GWL_STYLE);
+    SetWindowLongPtrW(m_bar, GWL_STYLE,
                       on ? style | PBS_MARQUEE : style & ~static_cast<LONG_PTR>(PBS_MARQUEE));
-    SendMessageA(m_bar, PBM_SETMARQUEE, on ? TRUE : FALSE, 0);
+    SendMessageW(m_bar, PBM_SETMARQUEE, on ? TRUE : FALSE, 0);
 }

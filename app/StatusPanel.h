@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "framework/Window.h"
+
 class StatusPanel {
 public:
     void Attach(HWND dialog);
@@ -25,7 +27,7 @@ public:
 private:
     static constexpr int kStepsPerFile = 100;
 
-    void SetText(const char* text) const { SetWindowTextA(m_text, text); }
+    void SetText(const char* text) const { Window(m_text).SetText(text); }
     void SetMarquee(bool on);
 
     HWND m_text = nullptr;

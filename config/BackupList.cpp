@@ -6,6 +6,8 @@
 
 #include "config/RelativeName.h"
 #include "framework/Handles.h"
+#include "framework/Utf8.h"
+#include "framework/WideText.h"
 
 namespace {
 // Far more than thirty files and an archive ever need; a bigger file is not ours.
@@ -90,8 +92,8 @@ bool BackupList::Load() {
     m_loadError = ERROR_SUCCESS;
     if (m_gameFolder.empty())
         return false;
-    UniqueFileHandle file(
-        CreateFileA(m_path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    UniqueFileHandle file(CreateFileW(WideText(m_path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
     if (!file) {
         DWORD error = GetLastError();
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
@@ -102,8 +104,11 @@ bool BackupList::Load() {
     m_loadError = ReadWhole(file.get(), text);
     if (m_loadError != ERROR_SUCCESS)
         return false;
-    // An editor may have put a UTF-8 byte-order mark before the first line.
+    // An editor may have put a UTF-8 byte-order mark before the first line. A list written in the
+    // system code page by an earlier version is not valid UTF-8 once it names anything beyond ASCII.
     std::string::size_type start = StartsWith(text, kByteOrderMark) ? strlen(kByteOrderMark) : 0;
+    if (start == 0 && !IsUtf8(text.data(), text.size()))
+        text = Utf8FromCodePage(CP_ACP, text.data(), text.size());
     for (std::string::size_type end; start < text.size(); start = end + 1) {
         end = text.find('\n', start);
         std::string line = text.substr(start, end == std::string::npos ? end : end - start);
@@ -134,8 +139,8 @@ bool BackupList::Load() {
 }
 
 DWORD BackupList::Append(const Entry& entry) {
-    UniqueFileHandle file(CreateFileA(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(CreateFileW(WideText(m_path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return GetLastError();
     // At the list's real end, not where the last Load saw it end; a torn line there is cut off
@@ -144,6 +149,15 @@ DWORD BackupList::Append(const Entry& entry) {
     if (DWORD error = ReadWhole(file.get(), text))
         return error;
     std::string::size_type lastEnd = text.rfind('\n');
+    if (!StartsWith(text, kByteOrderMark) && !IsUtf8(text.data(), text.size())) {
+        // A list in the system code page goes over to UTF-8 whole, so no file mixes the two.
+        file.reset();
+        std::string kept = lastEnd == std::string::npos ? std::string() : text.substr(0, lastEnd + 1);
+        DWORD error = Replace(Utf8FromCodePage(CP_ACP, kept.data(), kept.size()) + LineOf(entry));
+        if (error == ERROR_SUCCESS)
+            Add(entry);
+        return error;
+    }
     LARGE_INTEGER at;
     at.QuadPart = lastEnd == std::string::npos ? 0 : static_cast<LONGLONG>(lastEnd) + 1;
     if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get()))
@@ -154,28 +168,33 @@ DWORD BackupList::Append(const Entry& entry) {
     return error;
 }
 
+DWORD BackupList::Replace(const std::string& text) const {
+    const WideText temporary(BackupFolder() + "\\" + kTemporaryName);
+    DWORD error;
+    {
+        UniqueFileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!file)
+            return GetLastError();
+        error = WriteText(file.get(), text);
+    }
+    if (error == ERROR_SUCCESS && !MoveFileExW(temporary.c_str(), WideText(m_path).c_str(),
+                                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+        error = GetLastError();
+    if (error != ERROR_SUCCESS)
+        DeleteFileW(temporary.c_str());
+    return error;
+}
+
 DWORD BackupList::Rewrite(const std::vector<Entry>& entries) {
     std::string text;
     for (const Entry& entry : entries)
         text += LineOf(entry);
     for (size_t i = 0; i < m_refused.size(); ++i)
         text += m_refused[i] + (m_torn && i + 1 == m_refused.size() ? "" : "\r\n");
-    const std::string temporary = BackupFolder() + "\\" + kTemporaryName;
-    DWORD error;
-    {
-        UniqueFileHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
-        if (!file)
-            return GetLastError();
-        error = WriteText(file.get(), text);
-    }
-    if (error == ERROR_SUCCESS &&
-        !MoveFileExA(temporary.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
-    if (error != ERROR_SUCCESS) {
-        DeleteFileA(temporary.c_str());
+    DWORD error = Replace(text);
+    if (error != ERROR_SUCCESS)
         return error;
-    }
     const std::vector<Entry> written = entries;
     m_entries.clear();
     m_longNames.clear();

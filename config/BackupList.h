@@ -49,6 +49,8 @@ public:
 
 private:
     void Add(const Entry& entry);
+    // The whole list replaced by text in one step, through a flushed temporary file.
+    DWORD Replace(const std::string& text) const;
 
     std::string m_gameFolder;
     std::string m_path;

@@ -5,6 +5,8 @@
 
 #include "config/RelativeName.h"
 #include "framework/Handles.h"
+#include "framework/Utf8.h"
+#include "framework/WideText.h"
 
 namespace {
 bool IsGone(DWORD error) {
@@ -14,16 +16,16 @@ bool IsGone(DWORD error) {
 // Deletes what is below the folder and the folder itself. Links are removed, never followed, at
 // any level: a player may have linked the backup itself to a folder on another drive.
 void RemoveFolder(const std::string& folder) {
-    DWORD attributes = GetFileAttributesA(folder.c_str());
+    DWORD attributes = GetFileAttributesW(WideText(folder).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        RemoveDirectoryA(folder.c_str());
+        RemoveDirectoryW(WideText(folder).c_str());
         return;
     }
-    WIN32_FIND_DATAA found;
-    UniqueFindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW(WideText(folder + "\\*").c_str(), &found));
     if (search) {
         do {
-            std::string name = found.cFileName;
+            std::string name = Utf8Of(found.cFileName);
             std::string path = folder + "\\" + name;
             if (name == "." || name == "..")
                 continue;
@@ -32,20 +34,20 @@ void RemoveFolder(const std::string& folder) {
                 RemoveFolder(path);
                 continue;
             }
-            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (!DeleteFileA(path.c_str()))
-                RemoveDirectoryA(path.c_str());
-        } while (FindNextFileA(search.get(), &found));
+            SetFileAttributesW(WideText(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (!DeleteFileW(WideText(path).c_str()))
+                RemoveDirectoryW(WideText(path).c_str());
+        } while (FindNextFileW(search.get(), &found));
     }
     search.reset();
-    RemoveDirectoryA(folder.c_str());
+    RemoveDirectoryW(WideText(folder).c_str());
 }
 } // namespace
 
 DWORD GameBackup::MakeFoldersFor(const std::string& name) const {
     std::string folder = m_list.BackupFolder();
     for (std::string::size_type at = 0;; ++at) {
-        if (!CreateDirectoryA(folder.c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
+        if (!CreateDirectoryW(WideText(folder).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
             return GetLastError();
         std::string::size_type slash = name.find('\\', at);
         if (slash == std::string::npos)
@@ -64,7 +66,7 @@ bool GameBackup::WillCopy(const std::string& requested) {
     std::string gameFile;
     if (!RelativeName::JoinInside(m_list.GameFolder(), name, gameFile) || m_list.IsReserved(name))
         return false;
-    DWORD attributes = GetFileAttributesA(gameFile.c_str());
+    DWORD attributes = GetFileAttributesW(WideText(gameFile).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
            !(m_list.Load() && m_list.Find(name));
 }
@@ -78,7 +80,7 @@ DWORD GameBackup::Keep(const std::string& requested, FileTransfer::Progress* pro
         return m_list.LoadError();
     if (m_list.Find(name))
         return ERROR_SUCCESS;
-    DWORD attributes = GetFileAttributesA(gameFile.c_str());
+    DWORD attributes = GetFileAttributesW(WideText(gameFile).c_str());
     bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (!exists) {
         DWORD error = GetLastError();
@@ -96,7 +98,7 @@ DWORD GameBackup::Keep(const std::string& requested, FileTransfer::Progress* pro
     if (exists) {
         // A copy without its line is left from a crash: it is simply written over.
         const std::string kept = KeptPath(name);
-        SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(WideText(kept).c_str(), FILE_ATTRIBUTE_NORMAL);
         error = FileTransfer::CopyWhole(gameFile.c_str(), kept.c_str(), progress);
         if (error != ERROR_SUCCESS)
             return error;
@@ -110,11 +112,11 @@ DWORD GameBackup::RestoreOne(const BackupList::Entry& entry, FileTransfer::Progr
         return ERROR_INVALID_NAME;
     // A read-only game file (from a CD, or an add-on's) is replaced or removed all the same; the
     // kept copy brings its own attributes back.
-    DWORD attributes = GetFileAttributesA(gameFile.c_str());
+    DWORD attributes = GetFileAttributesW(WideText(gameFile).c_str());
     bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
     if (readOnly) {
         DWORD writable = attributes & ~FILE_ATTRIBUTE_READONLY;
-        SetFileAttributesA(gameFile.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
+        SetFileAttributesW(WideText(gameFile).c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
     }
     DWORD error = ERROR_SUCCESS;
     if (entry.kept) {
@@ -122,11 +124,11 @@ DWORD GameBackup::RestoreOne(const BackupList::Entry& entry, FileTransfer::Progr
     } else {
         // A crash while the file was being copied in may have left its beginnings beside it.
         FileTransfer::RemoveLeftover(gameFile.c_str());
-        if (!DeleteFileA(gameFile.c_str()) && !IsGone(GetLastError()))
+        if (!DeleteFileW(WideText(gameFile).c_str()) && !IsGone(GetLastError()))
             error = GetLastError();
     }
     if (error != ERROR_SUCCESS && readOnly)
-        SetFileAttributesA(gameFile.c_str(), attributes);
+        SetFileAttributesW(WideText(gameFile).c_str(), attributes);
     return error;
 }
 
@@ -154,8 +156,8 @@ GameBackup::Outcome GameBackup::Restore(FileTransfer::Progress* progress) {
     // The list changes first: a crash before the kept copies go leaves lines that restore again.
     // Lines it could not read stay in it, so it is empty only when they are none.
     const bool empty = left.empty() && m_list.Refused().empty();
-    DWORD error =
-        empty ? (DeleteFileA(m_list.Path().c_str()) ? ERROR_SUCCESS : GetLastError()) : m_list.Rewrite(left);
+    DWORD error = empty ? (DeleteFileW(WideText(m_list.Path()).c_str()) ? ERROR_SUCCESS : GetLastError())
+                        : m_list.Rewrite(left);
     if (error != ERROR_SUCCESS) {
         outcome.listError = error;
         return outcome;
@@ -165,8 +167,8 @@ GameBackup::Outcome GameBackup::Restore(FileTransfer::Progress* progress) {
         return outcome;
     }
     for (const std::string& kept : restored) {
-        SetFileAttributesA(kept.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(kept.c_str());
+        SetFileAttributesW(WideText(kept).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(WideText(kept).c_str());
     }
     return outcome;
 }

@@ -13,10 +13,10 @@ constexpr DWORD kLongestPath = 32768;
 constexpr wchar_t kPrefix[] = L"Global\\KSInstaller game folder ";
 
 WideText Widen(const char* text) {
-    int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
+    int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
     WideText wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
     if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
+        MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), length);
     return wide;
 }
 

@@ -5,23 +5,26 @@
 
 #include "config/EditionTable.h"
 #include "config/GameBackup.h"
+#include "config/IniFile.h"
 #include "config/KeepTask.h"
 #include "config/RegistryKey.h"
 #include "config/RegistryValue.h"
 #include "config/RelativeName.h"
 #include "config/SettingsOwner.h"
 #include "framework/TextFormat.h"
+#include "framework/Utf8.h"
+#include "framework/WideText.h"
 #include "pack/PackJob.h"
 
 namespace {
 
-// The platform's fixed buffer for values and paths: at most 259 characters.
+// Values and paths: at most 259 characters.
 constexpr DWORD kBufferSize = MAX_PATH;
 // The most a profile string can hold, and its terminating zero.
 constexpr DWORD kLongTextSize = 32768;
 
 bool IsFile(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(WideText(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
@@ -40,11 +43,7 @@ std::string UnquotedProgramPath(const std::string& commandLine) {
 // A value cut to size - 1 characters, the platform's way.
 std::string ReadIni(const std::string& iniPath, const std::string& section, const std::string& name,
                     const std::string& defaultValue, DWORD size) {
-    std::string value(size, '\0');
-    DWORD length = GetPrivateProfileStringA(section.c_str(), name.c_str(), defaultValue.c_str(), &value[0],
-                                            size, iniPath.c_str());
-    value.resize(length < size ? length : size - 1);
-    return value;
+    return IniFile::Read(iniPath, section.c_str(), name.c_str(), defaultValue, size);
 }
 
 } // namespace
@@ -89,17 +88,19 @@ std::string InstallSettings::GetProgramDir() {
     if (!m_programDir.empty())
         return m_programDir;
     // Made absolute at once: the current directory may change, or differ from where we started.
-    std::string folder = FolderFromCommandLine(GetCommandLineA());
-    char full[kBufferSize];
+    std::string folder = FolderFromCommandLine(Utf8Of(GetCommandLineW()));
+    wchar_t full[kBufferSize];
     // With its backslash, "C:" is the drive's root and not the drive's current directory.
-    DWORD length = folder.empty() ? 0 : GetFullPathNameA((folder + "\\").c_str(), kBufferSize, full, nullptr);
+    DWORD length =
+        folder.empty() ? 0 : GetFullPathNameW(WideText(folder + "\\").c_str(), kBufferSize, full, nullptr);
     if (length > 1 && length < kBufferSize) {
-        folder.assign(full, length - 1);
+        folder = Utf8Of(full, static_cast<int>(length - 1));
     } else {
         // A bare program name says nothing of its folder; the module's own path always does.
-        length = GetModuleFileNameA(nullptr, full, kBufferSize);
-        folder = length > 0 && length < kBufferSize ? FolderFromCommandLine('"' + std::string(full, length))
-                                                    : std::string();
+        length = GetModuleFileNameW(nullptr, full, kBufferSize);
+        folder = length > 0 && length < kBufferSize
+                     ? FolderFromCommandLine('"' + Utf8Of(full, static_cast<int>(length)))
+                     : std::string();
     }
     m_programDir = folder;
     return m_programDir;
@@ -117,8 +118,8 @@ bool InstallSettings::FileExists(const std::string& given) {
     bool exists = false;
     // A wildcard would make the search match some other file.
     if (path.find_first_of("*?") == std::string::npos) {
-        WIN32_FIND_DATAA found;
-        HANDLE search = FindFirstFileA(path.c_str(), &found);
+        WIN32_FIND_DATAW found;
+        HANDLE search = FindFirstFileW(WideText(path).c_str(), &found);
         if (search != INVALID_HANDLE_VALUE) {
             FindClose(search);
             exists = !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -131,12 +132,12 @@ bool InstallSettings::FileExists(const std::string& given) {
 
 std::string InstallSettings::GetShortPath(const std::string& given) const {
     std::string path = InProgramDir(given);
-    char shortPath[kBufferSize];
-    DWORD length = GetShortPathNameA(path.c_str(), shortPath, kBufferSize);
+    wchar_t shortPath[kBufferSize];
+    DWORD length = GetShortPathNameW(WideText(path).c_str(), shortPath, kBufferSize);
     // Zero is failure; a length of the buffer or more is the size needed, with nothing written.
     if (length == 0 || length >= kBufferSize)
         return path;
-    return std::string(shortPath, length);
+    return Utf8Of(shortPath, static_cast<int>(length));
 }
 
 std::string InstallSettings::DetectGameFolder() {
@@ -149,7 +150,7 @@ std::string InstallSettings::DetectGameFolder() {
         const char* text = value.ReadString();
         std::string folder = text ? text : "";
         // App Paths values are often written to be appended to a search path, with a closing ';'.
-        if (GetFileAttributesA(folder.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        if (GetFileAttributesW(WideText(folder).c_str()) == INVALID_FILE_ATTRIBUTES) {
             std::string::size_type end = folder.find_last_not_of("; \t");
             folder.erase(end == std::string::npos ? 0 : end + 1);
         }

@@ -1,11 +1,22 @@
 // Reads one named value of a registry key as text.
 #include "config/RegistryValue.h"
 
+#include <cstring>
+
 #include "config/RegistryKey.h"
+#include "framework/Utf8.h"
+#include "framework/WideText.h"
 
 namespace {
 bool IsText(DWORD type) {
     return type == REG_SZ || type == REG_EXPAND_SZ;
+}
+
+std::unique_ptr<char[]> Utf8Copy(const wchar_t* text) {
+    std::string utf8 = Utf8Of(text);
+    std::unique_ptr<char[]> copy(new char[utf8.size() + 1]);
+    std::memcpy(copy.get(), utf8.c_str(), utf8.size() + 1);
+    return copy;
 }
 } // namespace
 
@@ -17,42 +28,45 @@ const char* RegistryValue::ReadString() {
     HKEY handle = m_key.Handle();
     if (!handle)
         return nullptr;
-    const char* name = m_hasName ? m_name.c_str() : nullptr;
+    const WideText name(m_hasName ? m_name.c_str() : nullptr);
 
     DWORD type = 0;
     DWORD size = 0;
-    RegQueryValueExA(handle, name, nullptr, &type, nullptr, &size);
+    RegQueryValueExW(handle, name.c_str(), nullptr, &type, nullptr, &size);
     // The value may grow or change type between the queries; a few retries settle it.
     for (int attempt = 0; attempt < 3; ++attempt) {
         if (!IsText(type) || size == 0 || size > kMaxBytes)
             return nullptr;
-        // One byte more than the data, so a value stored without its terminating zero still ends.
-        auto buffer = std::make_unique<char[]>(size + 1);
+        // One character more than the data, so a value stored without its terminating zero still ends.
+        const DWORD units = size / sizeof(wchar_t) + 1;
+        std::unique_ptr<wchar_t[]> buffer(new wchar_t[units]);
         DWORD received = size;
-        LONG status =
-            RegQueryValueExA(handle, name, nullptr, &type, reinterpret_cast<BYTE*>(buffer.get()), &received);
+        LONG status = RegQueryValueExW(handle, name.c_str(), nullptr, &type,
+                                       reinterpret_cast<BYTE*>(buffer.get()), &received);
         if (status == ERROR_MORE_DATA) {
             size = received;
             continue;
         }
         if (status != ERROR_SUCCESS || !IsText(type) || received > size)
             return nullptr;
-        buffer[received] = '\0';
-        m_data = std::move(buffer);
-        return type == REG_EXPAND_SZ ? Expand() : m_data.get();
+        buffer[received / sizeof(wchar_t)] = L'\0';
+        if (type == REG_EXPAND_SZ)
+            return Expand(buffer.get());
+        m_data = Utf8Copy(buffer.get());
+        return m_data.get();
     }
     return nullptr;
 }
 
-const char* RegistryValue::Expand() {
+const char* RegistryValue::Expand(const wchar_t* stored) {
     // The expanded text is bounded as the stored one is; too long a result counts as no value.
-    DWORD size = ExpandEnvironmentStringsA(m_data.get(), nullptr, 0);
-    if (size == 0 || size > kMaxBytes)
+    DWORD size = ExpandEnvironmentStringsW(stored, nullptr, 0);
+    if (size == 0 || size > kMaxBytes / sizeof(wchar_t))
         return nullptr;
-    auto expanded = std::make_unique<char[]>(size);
-    DWORD length = ExpandEnvironmentStringsA(m_data.get(), expanded.get(), size);
+    std::unique_ptr<wchar_t[]> expanded(new wchar_t[size]);
+    DWORD length = ExpandEnvironmentStringsW(stored, expanded.get(), size);
     if (length == 0 || length > size)
         return nullptr;
-    m_data = std::move(expanded);
+    m_data = Utf8Copy(expanded.get());
     return m_data.get();
 }

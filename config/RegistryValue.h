@@ -21,7 +21,7 @@ public:
     static constexpr DWORD kMaxBytes = 64 * 1024;
 
 private:
-    const char* Expand();
+    const char* Expand(const wchar_t* stored);
 
     const RegistryKey& m_key;
     bool m_hasName;

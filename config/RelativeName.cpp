@@ -7,6 +7,8 @@
 #include <cstring>
 #include <vector>
 
+#include "framework/Utf8.h"
+
 namespace {
 
 bool IsSeparator(char c) {
@@ -51,30 +53,16 @@ using WideText = std::vector<wchar_t>;
 constexpr DWORD kLongestPath = 32768;
 
 WideText Widen(const std::string& text) {
-    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     WideText wide(length > 0 ? static_cast<size_t>(length) : 0, L'\0');
     if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
     return wide;
 }
 
-// False when some character has no place in the ANSI code page: a name with a '?' put in would be
-// some other file.
 bool Narrow(const WideText& wide, std::string& narrow) {
-    narrow.clear();
-    if (wide.empty())
-        return true;
-    const bool utf8 = GetACP() == CP_UTF8;
-    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
-    BOOL lossy = FALSE;
-    int count = static_cast<int>(wide.size());
-    int length = WideCharToMultiByte(CP_ACP, flags, wide.data(), count, nullptr, 0, nullptr, nullptr);
-    if (length <= 0)
-        return false;
-    narrow.assign(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, flags, wide.data(), count, &narrow[0], length, nullptr,
-                        utf8 ? nullptr : &lossy);
-    return !lossy;
+    narrow = Utf8Of(wide.data(), static_cast<int>(wide.size()));
+    return wide.empty() || !narrow.empty();
 }
 
 bool FullPathOf(const std::string& path, WideText& full) {

@@ -15,10 +15,10 @@ HIMAGELIST MakeFolderImages() {
     HIMAGELIST images = ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 2, 0);
     if (!images)
         return nullptr;
-    HINSTANCE instance = GetModuleHandleA(nullptr);
+    HINSTANCE instance = GetModuleHandleW(nullptr);
     // Shared icons belong to the system's cache; the image list keeps copies of its own.
     for (int id : {IDI_FOLDER_CLOSED, IDI_FOLDER_OPEN}) {
-        HANDLE icon = LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, width, height, LR_SHARED);
+        HANDLE icon = LoadImageW(instance, MAKEINTRESOURCEW(id), IMAGE_ICON, width, height, LR_SHARED);
         ImageList_AddIcon(images, static_cast<HICON>(icon));
     }
     return images;

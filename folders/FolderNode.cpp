@@ -4,6 +4,8 @@
 #include <windows.h>
 
 #include "framework/Handles.h"
+#include "framework/Utf8.h"
+#include "framework/WideText.h"
 
 namespace {
 bool IsBareDrive(const std::string& path) {
@@ -56,24 +58,24 @@ bool FolderNode::PathExists(const std::string& path) {
         return false;
     // A search for the bare drive text finds nothing; its root folder is what the name stands for.
     if (IsBareDrive(target)) {
-        DWORD attributes = GetFileAttributesA((target + "\\").c_str());
+        DWORD attributes = GetFileAttributesW(WideText(target + "\\").c_str());
         return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
     }
-    WIN32_FIND_DATAA found;
-    UniqueFindHandle search(FindFirstFileA(target.c_str(), &found));
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW(WideText(target).c_str(), &found));
     return static_cast<bool>(search);
 }
 
 void FolderNode::ScanSubfolders(bool shown) {
     ClearChildren();
-    WIN32_FIND_DATAA found;
-    UniqueFindHandle search(FindFirstFileA((m_path + "\\*.*").c_str(), &found));
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW(WideText(m_path + "\\*.*").c_str(), &found));
     if (!search)
         return;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
             continue;
-        std::string name = found.cFileName;
+        std::string name = Utf8Of(found.cFileName);
         if (name == "." || name == "..")
             continue;
         FolderNode child;
@@ -82,5 +84,5 @@ void FolderNode::ScanSubfolders(bool shown) {
         child.m_level = m_level + 1;
         child.m_shown = shown;
         m_children.push_back(std::move(child));
-    } while (FindNextFileA(search.get(), &found));
+    } while (FindNextFileW(search.get(), &found));
 }

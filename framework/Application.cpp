@@ -1,7 +1,10 @@
 // The process's one application object: start-up, main window, application name.
 #include "framework/Application.h"
 
+#include <memory>
+
 #include "framework/Dialog.h"
+#include "framework/Utf8.h"
 
 namespace {
 Application* g_application = nullptr;
@@ -29,9 +32,9 @@ int Application::Run(HINSTANCE instance) {
     int exitCode = 0;
     if (InitInstance()) {
         MSG msg;
-        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
         exitCode = static_cast<int>(msg.wParam);
     }
@@ -52,11 +55,12 @@ std::string BaseNameOf(const std::string& modulePath) {
 const std::string& ApplicationName() {
     static const std::string name = [] {
         // Long enough for any extended-length path; a cut name is still better than none.
-        char path[32768];
-        DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
-        if (length == 0 || length >= sizeof path)
+        constexpr DWORD kSize = 32768;
+        std::unique_ptr<wchar_t[]> path(new wchar_t[kSize]);
+        DWORD length = GetModuleFileNameW(nullptr, path.get(), kSize);
+        if (length == 0 || length >= kSize)
             return std::string();
-        return BaseNameOf(std::string(path, length));
+        return BaseNameOf(Utf8Of(path.get(), static_cast<int>(length)));
     }();
     return name;
 }

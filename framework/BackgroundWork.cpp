@@ -62,14 +62,14 @@ DWORD BackgroundWork::Run(Task& task, Watcher& watcher, HWND dialog) {
         DWORD woke = quit ? WaitForSingleObject(ended, INFINITE)
                           : MsgWaitForMultipleObjectsEx(1, &ended, kTickMs, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         MSG message;
-        while (!quit && PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        while (!quit && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
             // The loop that called us must see the quit too, once the work is over.
             if (message.message == WM_QUIT) {
                 quit = true;
                 quitCode = message.wParam;
-            } else if (!dialog || !IsDialogMessageA(dialog, &message)) {
+            } else if (!dialog || !IsDialogMessageW(dialog, &message)) {
                 TranslateMessage(&message);
-                DispatchMessageA(&message);
+                DispatchMessageW(&message);
             }
         }
         if (quit || watcher.WantsStop())

@@ -13,8 +13,9 @@ INT_PTR Dialog::DoModal() {
     Application* app = Application::Current();
     if (!owner && app)
         owner = app->MainWindow();
-    HINSTANCE instance = app && app->Instance() ? app->Instance() : GetModuleHandleA(nullptr);
-    return DialogBoxParamA(instance, MAKEINTRESOURCEA(m_templateId), owner, DialogProc,
+    HINSTANCE instance = app && app->Instance() ? app->Instance() : GetModuleHandleW(nullptr);
+    // The W function, so the dialog and its controls hold Unicode text.
+    return DialogBoxParamW(instance, MAKEINTRESOURCEW(m_templateId), owner, DialogProc,
                            reinterpret_cast<LPARAM>(this));
 }
 
@@ -53,17 +54,17 @@ INT_PTR CALLBACK Dialog::DialogProc(HWND hwnd, UINT message, WPARAM wParam, LPAR
     Dialog* self;
     if (message == WM_INITDIALOG) {
         self = reinterpret_cast<Dialog*>(lParam);
-        SetWindowLongPtrA(hwnd, DWLP_USER, lParam);
+        SetWindowLongPtrW(hwnd, DWLP_USER, lParam);
         self->m_hwnd = hwnd;
     } else {
-        self = reinterpret_cast<Dialog*>(GetWindowLongPtrA(hwnd, DWLP_USER));
+        self = reinterpret_cast<Dialog*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     }
     // Messages that come before WM_INITDIALOG (WM_SETFONT) get the default handling.
     if (!self)
         return FALSE;
     INT_PTR handled = self->HandleMessage(message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(hwnd, DWLP_USER, 0);
+        SetWindowLongPtrW(hwnd, DWLP_USER, 0);
         self->m_hwnd = nullptr;
     }
     return handled;
@@ -103,7 +104,7 @@ INT_PTR Dialog::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (ReturnsResultDirectly(message))
             return static_cast<INT_PTR>(result);
         if (m_hwnd)
-            SetWindowLongPtrA(m_hwnd, DWLP_MSGRESULT, result);
+            SetWindowLongPtrW(m_hwnd, DWLP_MSGRESULT, result);
         return TRUE;
     }
     if (handled)

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include <memory>
 #include <string>
 
 #include "framework/Object.h"
@@ -27,7 +28,7 @@ public:
     std::string GetPathName() const;
 
     // The caller may set the title and other fields before DoModal.
-    OPENFILENAMEA m_ofn;
+    OPENFILENAMEW m_ofn;
 
 protected:
     // The user opened another folder inside the dialog.
@@ -38,8 +39,8 @@ private:
 
     BOOL m_openFileDialog;
     HWND m_parent;
-    std::string m_defaultExtension;
-    std::string m_filter;
-    char m_fileName[MAX_PATH];
-    char m_fileTitle[64];
+    std::unique_ptr<wchar_t[]> m_defaultExtension;
+    std::unique_ptr<wchar_t[]> m_filter;
+    wchar_t m_fileName[MAX_PATH];
+    wchar_t m_fileTitle[64];
 };

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "framework/Handles.h"
+#include "framework/WideText.h"
 
 namespace {
 constexpr const char* kTemporarySuffix = ".ks-partial";
@@ -36,18 +37,18 @@ std::string FileTransfer::TemporaryName(const char* to) {
 }
 
 void FileTransfer::RemoveLeftover(const char* to) {
-    const std::string temporary = TemporaryName(to);
+    const WideText temporary(TemporaryName(to));
     // It may have been given the source's read-only attribute just before the crash.
-    SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileA(temporary.c_str());
+    SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileW(temporary.c_str());
 }
 
 DWORD FileTransfer::CopyWhole(const char* from, const char* to, Progress* progress) {
-    const std::string temporary = TemporaryName(to);
+    const WideText temporary(TemporaryName(to));
     RemoveLeftover(to);
 
-    UniqueFileHandle source(CreateFileA(from, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                        FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    UniqueFileHandle source(CreateFileW(WideText(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!source)
         return GetLastError();
     BY_HANDLE_FILE_INFORMATION info;
@@ -57,7 +58,7 @@ DWORD FileTransfer::CopyWhole(const char* from, const char* to, Progress* progre
 
     DWORD error;
     {
-        UniqueFileHandle target(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+        UniqueFileHandle target(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
         if (!target)
             return GetLastError();
@@ -72,14 +73,14 @@ DWORD FileTransfer::CopyWhole(const char* from, const char* to, Progress* progre
     const DWORD kept =
         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     if (error == ERROR_SUCCESS && (info.dwFileAttributes & kept) &&
-        !SetFileAttributesA(temporary.c_str(), info.dwFileAttributes & kept))
+        !SetFileAttributesW(temporary.c_str(), info.dwFileAttributes & kept))
         error = GetLastError();
-    if (error == ERROR_SUCCESS &&
-        !MoveFileExA(temporary.c_str(), to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+    if (error == ERROR_SUCCESS && !MoveFileExW(temporary.c_str(), WideText(to).c_str(),
+                                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         error = GetLastError();
     if (error != ERROR_SUCCESS) {
-        SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(temporary.c_str());
+        SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileW(temporary.c_str());
     }
     return error;
 }

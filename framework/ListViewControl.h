@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "framework/WideText.h"
 #include "framework/Window.h"
 
 class ListViewControl : public Window {
@@ -14,30 +15,31 @@ public:
 
     // The new item's index, or -1.
     int InsertItem(int index, const std::string& text, int image, int indent) const {
-        LVITEMA item = {};
+        LVITEMW item = {};
         item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_INDENT;
         item.iItem = index;
-        item.pszText = const_cast<char*>(text.c_str());
+        WideText wide(text);
+        item.pszText = wide.data();
         item.iImage = image;
         item.iIndent = indent;
-        return static_cast<int>(Send(LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        return static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     }
     bool SetItemData(int index, LPARAM data) const {
-        LVITEMA item = {};
+        LVITEMW item = {};
         item.mask = LVIF_PARAM;
         item.iItem = index;
         item.lParam = data;
-        return Send(LVM_SETITEMA, 0, reinterpret_cast<LPARAM>(&item)) != FALSE;
+        return Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != FALSE;
     }
     // Zero for an index that is not in the list.
     LPARAM GetItemData(int index) const {
-        LVITEMA item = {};
+        LVITEMW item = {};
         item.mask = LVIF_PARAM;
         item.iItem = index;
-        return Send(LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam : 0;
+        return Send(LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item)) ? item.lParam : 0;
     }
     void SetItemState(int index, UINT state, UINT mask) const {
-        LVITEMA item = {};
+        LVITEMW item = {};
         item.stateMask = mask;
         item.state = state;
         Send(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
@@ -50,10 +52,10 @@ public:
         Send(LVM_SETIMAGELIST, LVSIL_SMALL, reinterpret_cast<LPARAM>(images));
     }
     void InsertColumn(int index, int width) const {
-        LVCOLUMNA column = {};
+        LVCOLUMNW column = {};
         column.mask = LVCF_WIDTH;
         column.cx = width;
-        Send(LVM_INSERTCOLUMNA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
+        Send(LVM_INSERTCOLUMNW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&column));
     }
 
     void SetColumnWidth(int index, int width) const {
@@ -61,11 +63,12 @@ public:
     }
     // The text's width in the list's font, in pixels.
     int GetStringWidth(const std::string& text) const {
-        return static_cast<int>(Send(LVM_GETSTRINGWIDTHA, 0, reinterpret_cast<LPARAM>(text.c_str())));
+        return static_cast<int>(
+            Send(LVM_GETSTRINGWIDTHW, 0, reinterpret_cast<LPARAM>(WideText(text).c_str())));
     }
 
 private:
     LRESULT Send(UINT message, WPARAM wParam, LPARAM lParam) const {
-        return SendMessageA(Handle(), message, wParam, lParam);
+        return SendMessageW(Handle(), message, wParam, lParam);
     }
 };

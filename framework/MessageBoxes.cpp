@@ -2,9 +2,11 @@
 #include "framework/MessageBoxes.h"
 
 #include "framework/Application.h"
+#include "framework/WideText.h"
 
 int ShowMessageBox(HWND owner, const std::string& text, UINT type, const char* caption) {
-    return MessageBoxA(owner, text.c_str(), caption ? caption : ApplicationName().c_str(), type);
+    return MessageBoxW(owner, WideText(text).c_str(),
+                       WideText(caption ? caption : ApplicationName().c_str()).c_str(), type);
 }
 
 int AppMessageBox(const std::string& text, UINT type) {

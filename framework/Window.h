@@ -15,7 +15,7 @@ public:
 
     void Enable(bool enable) const { EnableWindow(m_hwnd, enable ? TRUE : FALSE); }
     bool IsEnabled() const { return IsWindowEnabled(m_hwnd) != FALSE; }
-    void SetText(const std::string& text) const { SetWindowTextA(m_hwnd, text.c_str()); }
+    void SetText(const std::string& text) const;
     std::string GetText() const;
 
 private:

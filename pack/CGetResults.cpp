@@ -1,6 +1,7 @@
 // The results watcher: waits for the pack run to end, counts its log and tells the window.
 #include "pack/CGetResults.h"
 
+#include "framework/WideText.h"
 #include "pack/LogCounter.h"
 #include "pack/Messages.h"
 #include "pack/PackRun.h"
@@ -30,8 +31,8 @@ const RuntimeClass* CGetResults::GetRuntimeClass() const {
 }
 
 bool CGetResults::LogHasText() const {
-    WIN32_FIND_DATAA found;
-    UniqueFindHandle search(FindFirstFileA(m_run->LogPath().c_str(), &found));
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW(WideText(m_run->LogPath()).c_str(), &found));
     return search && found.nFileSizeLow != 0;
 }
 

@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include "framework/Handles.h"
+#include "framework/WideText.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ bool HasOkWord(const std::string& piece) {
 
 int LogCounter::CountOkPieces(const std::string& logPath) {
     // The command interpreter may still hold the log open for writing.
-    UniqueFileHandle file(CreateFileA(logPath.c_str(), GENERIC_READ,
+    UniqueFileHandle file(CreateFileW(WideText(logPath).c_str(), GENERIC_READ,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)

@@ -7,6 +7,7 @@
 
 #include "framework/Handles.h"
 #include "framework/TextFormat.h"
+#include "framework/WideText.h"
 #include "pack/BatchLine.h"
 #include "pack/CGetResults.h"
 #include "pack/Messages.h"
@@ -57,18 +58,18 @@ bool PackJob::NamesAreSafe() {
 
 bool PackJob::WriteBatchFile(const std::string& path, const std::string& line) {
     // Never append to or run a file someone else left under our name: remove it and start anew.
-    UniqueFileHandle file(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(CreateFileW(WideText(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file && GetLastError() == ERROR_FILE_EXISTS) {
-        if (!DeleteFileA(path.c_str())) {
+        if (!DeleteFileW(WideText(path).c_str())) {
             m_owner.ShowNotice(
                 FormatText("The old pack batch file %s cannot be removed (error %lu). Can't pack.",
                            path.c_str(), GetLastError()),
                 true);
             return false;
         }
-        file.reset(
-            CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        file.reset(CreateFileW(WideText(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
     }
     if (!file) {
         m_owner.ShowNotice(FormatText("The pack batch file %s cannot be created (error %lu). Can't pack.",
@@ -83,7 +84,7 @@ bool PackJob::WriteBatchFile(const std::string& path, const std::string& line) {
     DWORD error = GetLastError();
     file.reset();
     if (!ok) {
-        DeleteFileA(path.c_str());
+        DeleteFileW(WideText(path).c_str());
         m_owner.ShowNotice(FormatText("The pack batch file %s cannot be written (error %lu). Can't pack.",
                                       path.c_str(), error),
                            true);
@@ -92,20 +93,22 @@ bool PackJob::WriteBatchFile(const std::string& path, const std::string& line) {
 }
 
 bool PackJob::Launch(const std::string& batchPath, const std::string& logPath, int sourceCount) {
-    SHELLEXECUTEINFOA execute = {};
+    const WideText file(batchPath);
+    const WideText directory(m_in.programDir);
+    SHELLEXECUTEINFOW execute = {};
     execute.cbSize = sizeof execute;
     // The process handle tells when the run has finished; our own box replaces the shell's.
     execute.fMask = SEE_MASK_NOCLOSEPROCESS | SEE_MASK_FLAG_NO_UI;
     execute.hwnd = m_owner.WindowHandle();
-    execute.lpVerb = "open";
-    execute.lpFile = batchPath.c_str();
-    execute.lpParameters = "";
+    execute.lpVerb = L"open";
+    execute.lpFile = file.c_str();
+    execute.lpParameters = L"";
     // Relative sources and the batch file itself are found in the folder it was written to.
-    execute.lpDirectory = m_in.programDir.c_str();
+    execute.lpDirectory = directory.c_str();
     execute.nShow = SW_HIDE;
     if (!m_in.shellExecute(&execute)) {
         DWORD error = GetLastError();
-        DeleteFileA(batchPath.c_str());
+        DeleteFileW(WideText(batchPath).c_str());
         m_owner.ShowNotice(FormatText("The pack batch file %s cannot be run (error %lu). Can't pack.",
                                       batchPath.c_str(), error),
                            true);
@@ -175,9 +178,24 @@ bool PackJob::Run(bool addMSwitch) {
     std::vector<std::string> shortSources;
     for (const std::string& source : sources)
         shortSources.push_back(m_in.shortPath(source));
-    std::string line = BatchLine::Build(m_in.shortPath(packTool), m_in.shortPath(destination), shortSources,
-                                        addMSwitch, m_in.shortPath(logPath));
-    if (!WriteBatchFile(batchPath, line))
+    std::string shortTool = m_in.shortPath(packTool);
+    std::string shortDestination = m_in.shortPath(destination);
+    std::string shortLog = m_in.shortPath(logPath);
+    // The command interpreter reads the batch file in the system code page; a path that has no
+    // short form to fall back on may still hold characters it cannot carry.
+    std::string narrow;
+    std::vector<const std::string*> paths = {&shortTool, &shortDestination};
+    for (const std::string& source : shortSources)
+        paths.push_back(&source);
+    paths.push_back(&shortLog);
+    for (const std::string* path : paths) {
+        if (!BatchLine::ToCodePage(*path, narrow)) {
+            m_owner.ShowWarning(FormatText(BatchLine::kUnreadablePathText, path->c_str()));
+            return false;
+        }
+    }
+    std::string line = BatchLine::Build(shortTool, shortDestination, shortSources, addMSwitch, shortLog);
+    if (!BatchLine::ToCodePage(line, narrow) || !WriteBatchFile(batchPath, narrow))
         return false;
     return Launch(batchPath, logPath, static_cast<int>(sources.size()));
 }

@@ -28,7 +28,7 @@ public:
         std::function<DWORD()> tickCount = GetTickCount;
         // Keeps the game's file of this name before the tool changes it; ERROR_SUCCESS or why not.
         std::function<DWORD(const std::string&)> keepOriginal;
-        std::function<BOOL(SHELLEXECUTEINFOA*)> shellExecute = ShellExecuteExA;
+        std::function<BOOL(SHELLEXECUTEINFOW*)> shellExecute = ShellExecuteExW;
         std::function<bool(std::unique_ptr<WorkerThread>&)> startWatcher =
             [](std::unique_ptr<WorkerThread>& t) { return WorkerThread::Start(t); };
     };

@@ -14,11 +14,11 @@ WPARAM NewToken() {
 PackRun::PackRun(HWND window, std::string logPath, int sourceCount, bool processWatched)
     : m_window(window), m_logPath(std::move(logPath)), m_sourceCount(sourceCount),
       m_processWatched(processWatched), m_token(NewToken()),
-      m_stopEvent(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
+      m_stopEvent(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 bool PackRun::Post(UINT message, LPARAM lParam) {
     AcquireSRWLockExclusive(&m_lock);
-    bool posted = !m_stopped && m_window && PostMessageA(m_window, message, m_token, lParam);
+    bool posted = !m_stopped && m_window && PostMessageW(m_window, message, m_token, lParam);
     ReleaseSRWLockExclusive(&m_lock);
     return posted;
 }

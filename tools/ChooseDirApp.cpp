@@ -3,25 +3,30 @@
 
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <cstdlib>
 #include <string>
 
 #include "folders/ChooseDirectoryDialog.h"
+#include "framework/Utf8.h"
 
 ChooseDirApp theApp;
 
 namespace {
 std::string InitialFolder() {
     std::string folder;
-    if (__argc > 1 && __argv[1]) {
-        folder = __argv[1];
+    int count = 0;
+    wchar_t** arguments = CommandLineToArgvW(GetCommandLineW(), &count);
+    if (arguments && count > 1) {
+        folder = Utf8Of(arguments[1]);
     } else {
-        char current[MAX_PATH];
-        DWORD length = GetCurrentDirectoryA(sizeof current, current);
-        if (length > 0 && length < sizeof current)
-            folder.assign(current, length);
+        wchar_t current[MAX_PATH];
+        DWORD length = GetCurrentDirectoryW(MAX_PATH, current);
+        if (length > 0 && length < MAX_PATH)
+            folder = Utf8Of(current, static_cast<int>(length));
     }
+    LocalFree(arguments);
     // The chooser takes folders without the closing backslash ("C:\" is the drive C:); a quote can
     // only be left over from "C:\Games\", whose closing backslash escapes the quote in argument parsing.
     while (!folder.empty() && (folder.back() == '\\' || folder.back() == '"'))
@@ -29,7 +34,7 @@ std::string InitialFolder() {
     return folder;
 }
 
-// A GUI program has standard output only when its starter handed one down.
+// A GUI program has standard output only when its starter handed one down; it gets UTF-8.
 void WriteLine(const std::string& text) {
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
     if (!output || output == INVALID_HANDLE_VALUE)

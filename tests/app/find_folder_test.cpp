@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <cwchar>
 
 #include "folders/CFindFolder.h"
 
@@ -30,8 +31,15 @@ TEST(FindFolder, LongInitialNameIsCutToTheBufferAndTheDialogIsExplorerStyle) {
     EXPECT_EQ(dialog.m_ofn.lpstrFilter, nullptr);
 
     FileDialog filtered(TRUE, "pff", "", 0, "Archives|*.pff|All|*.*", nullptr);
-    EXPECT_EQ(std::memcmp(filtered.m_ofn.lpstrFilter, "Archives\0*.pff\0All\0*.*\0\0", 24), 0);
-    EXPECT_STREQ(filtered.m_ofn.lpstrDefExt, "pff");
+    EXPECT_EQ(std::wmemcmp(filtered.m_ofn.lpstrFilter, L"Archives\0*.pff\0All\0*.*\0\0", 24), 0);
+    EXPECT_STREQ(filtered.m_ofn.lpstrDefExt, L"pff");
+
+    // The buffer holds 259 characters, however many bytes each takes in UTF-8.
+    std::string cyrillic;
+    for (int i = 0; i < 300; ++i)
+        cyrillic += "\xD0\x96";
+    CFindFolder wide(TRUE, nullptr, cyrillic.c_str(), 0, nullptr, nullptr);
+    EXPECT_EQ(wide.GetPathName(), cyrillic.substr(0, 259 * 2));
 }
 
 namespace {

@@ -258,7 +258,7 @@ TEST(GameBackup, ListIsAppendedAtItsRealEndWhateverWasWrittenOrRemovedSinceItWas
 TEST(GameBackup, ShortNamesAndLanguageRulesNeitherReachTheBackupNorKeepAnOriginalTwice) {
     TempFolder game;
     game.WriteFile("Data Files\\gui.txt", "original gui");
-    game.WriteFile("stra\xdf"
+    game.WriteFile("stra\xc3\x9f"
                    "e.txt",
                    "original one");
     game.WriteFile("strasse.txt", "original two");
@@ -287,7 +287,7 @@ TEST(GameBackup, ShortNamesAndLanguageRulesNeitherReachTheBackupNorKeepAnOrigina
     EXPECT_EQ(ReadWholeFile(game / kList), listBefore);
     EXPECT_EQ(ReadWholeFile(game / "KSInstaller Backup\\Data Files\\gui.txt"), "original gui");
     // Two names one language takes for one word are two files: each original is kept.
-    ASSERT_EQ(backup.Keep("stra\xdf"
+    ASSERT_EQ(backup.Keep("stra\xc3\x9f"
                           "e.txt",
                           nullptr),
               DWORD(ERROR_SUCCESS));
@@ -297,13 +297,13 @@ TEST(GameBackup, ShortNamesAndLanguageRulesNeitherReachTheBackupNorKeepAnOrigina
     game.WriteFile(kList, ReadWholeFile(game / kList) + "added " + listAlias + "\r\n");
     ASSERT_TRUE(backup.Load());
     ASSERT_EQ(backup.List().Refused().size(), 1u);
-    game.WriteFile("stra\xdf"
+    game.WriteFile("stra\xc3\x9f"
                    "e.txt",
                    "add-on");
     game.WriteFile("strasse.txt", "add-on");
     EXPECT_EQ(backup.Restore(nullptr).failed, 0);
     EXPECT_EQ(ReadWholeFile(game / "Data Files\\gui.txt"), "original gui");
-    EXPECT_EQ(ReadWholeFile(game / "stra\xdf"
+    EXPECT_EQ(ReadWholeFile(game / "stra\xc3\x9f"
                                    "e.txt"),
               "original one");
     EXPECT_EQ(ReadWholeFile(game / "strasse.txt"), "original two");

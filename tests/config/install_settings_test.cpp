@@ -22,8 +22,9 @@ struct IniFixture {
 } // namespace
 
 TEST(GetIniString, ReadsKeysWithIndexAndDefaultsAndCutsAt259Characters) {
-    IniFixture f("[installer]\r\ndialog_title=My Pak\r\ncopy_file_2=b.txt\r\nlong=" + std::string(10000, 'L') +
-                 "\r\nexact=" + std::string(259, 'E') + "\r\n[other]\r\ndialog_title=wrong\r\n");
+    IniFixture f(
+        "[installer]\r\ndialog_title=My Pak\r\ncopy_file_2=b.txt\r\nlong=" + std::string(10000, 'L') +
+        "\r\nexact=" + std::string(259, 'E') + "\r\n[other]\r\ndialog_title=wrong\r\n");
     EXPECT_EQ(f.settings.GetIniString("dialog_title", "x", -1), "My Pak");
     EXPECT_EQ(f.settings.GetIniString("copy_file_", "", 2), "b.txt");
     EXPECT_EQ(f.settings.GetIniString("copy_file_", "", 1), "");
@@ -33,8 +34,24 @@ TEST(GetIniString, ReadsKeysWithIndexAndDefaultsAndCutsAt259Characters) {
     EXPECT_LE(cut.size(), 259u);
     EXPECT_EQ(cut, std::string(cut.size(), 'L'));
 
+    // Limits count characters, not bytes; the reader keeps the profile functions' reading.
+    std::string cyrillic;
+    for (int i = 0; i < 300; ++i)
+        cyrillic += "\xD0\x96";
+    IniFixture g(
+        "\xEF\xBB\xBF ; comment=x\r\n[ other ]\r\n[INSTALLER]\r\n  Dialog_Title  =  \"  quoted \"  \r\n"
+        "dialog_title=second\r\nlong=" +
+        cyrillic + "\r\nbare\r\n;copy_file_1=x\r\n[installer]\r\nks_version=KS2\r\n");
+    EXPECT_EQ(g.settings.GetIniString("dialog_title", "x", -1), "  quoted ");
+    EXPECT_EQ(g.settings.GetIniString("long", "", -1), cyrillic.substr(0, 259 * 2));
+    EXPECT_EQ(g.settings.GetIniString("bare", "x", -1), "");
+    EXPECT_EQ(g.settings.GetIniString("copy_file_", "none", 1), "none");
+    EXPECT_EQ(g.settings.GetIniString("ks_version", "none", -1), "none");
+    EXPECT_EQ(g.settings.GetIniText("long"), cyrillic);
+
     f.settings.m_iniPath = f.folder / "missing.ini";
-    EXPECT_EQ(f.settings.GetIniString("dialog_title", "Carrowind Expansion Pak", -1), "Carrowind Expansion Pak");
+    EXPECT_EQ(f.settings.GetIniString("dialog_title", "Carrowind Expansion Pak", -1),
+              "Carrowind Expansion Pak");
 }
 
 TEST(InstallSettings, ConstructorReadsArchivesAndEditionFromTheProgramFolder) {

@@ -23,6 +23,10 @@ public:
         RegCloseKey(m_key);
         RegDeleteKeyA(HKEY_CURRENT_USER, kTestKey);
     }
+    void SetWide(const wchar_t* name, DWORD type, const wchar_t* text) {
+        RegSetValueExW(m_key, name, 0, type, reinterpret_cast<const BYTE*>(text),
+                       DWORD((wcslen(text) + 1) * sizeof(wchar_t)));
+    }
     void Set(const char* name, DWORD type, const void* data, DWORD size) {
         RegSetValueExA(m_key, name, 0, type, static_cast<const BYTE*>(data), size);
     }
@@ -65,6 +69,12 @@ TEST(RegistryValue, ReadsOnlySaneStringsAndNeverRunsPastItsData) {
     std::string huge(RegistryValue::kMaxBytes + 10, 'h');
     scratch.Set("huge", REG_SZ, huge.c_str(), DWORD(huge.size() + 1));
 
+    // Folder names in any script, stored and expanded, come back exactly (as UTF-8).
+    scratch.SetWide(L"unicode", REG_SZ,
+                    L"C:\\GAMES\\\u0141\u00F3d\u017A \u0418\u0433\u0440\u044B \u6E38\u620F \u2122");
+    SetEnvironmentVariableW(L"KS_TEST_SCRIPT", L"\u0418\u0433\u0440\u044B");
+    scratch.SetWide(L"expandUnicode", REG_EXPAND_SZ, L"C:\\%KS_TEST_SCRIPT%\\\u6E38\u620F");
+
     RegistryKey key(HKEY_CURRENT_USER, kTestKey);
     ASSERT_NE(key.Handle(), nullptr);
     auto read = [&](const char* name) {
@@ -80,6 +90,9 @@ TEST(RegistryValue, ReadsOnlySaneStringsAndNeverRunsPastItsData) {
     EXPECT_EQ(read("expand"), "C:\\Root\\KS");
     EXPECT_EQ(read("huge"), "<null>");
     EXPECT_EQ(read("missing"), "<null>");
+    EXPECT_EQ(read("unicode"), "C:\\GAMES\\\xC5\x81\xC3\xB3\x64\xC5\xBA \xD0\x98\xD0\xB3\xD1\x80\xD1\x8B "
+                               "\xE6\xB8\xB8\xE6\x88\x8F \xE2\x84\xA2");
+    EXPECT_EQ(read("expandUnicode"), "C:\\\xD0\x98\xD0\xB3\xD1\x80\xD1\x8B\\\xE6\xB8\xB8\xE6\x88\x8F");
 }
 
 TEST(RegistryKey, OpensForReadingAndNeverCreatesTheKey) {

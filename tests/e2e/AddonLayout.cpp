@@ -4,11 +4,13 @@
 #include <windows.h>
 
 #include "Driver.h"
+#include "framework/WideText.h"
 #include "config/EditionTable.h"
 
-AddonLayout::AddonLayout(const std::string& exeName) {
+AddonLayout::AddonLayout(const std::string& exeName, const std::string& folderSuffix)
+    : m_program(folderSuffix), m_game(folderSuffix) {
     m_exe = m_program / exeName;
-    CopyFileA(WindowsPath(KS_INSTALLER_EXE).c_str(), m_exe.c_str(), FALSE);
+    CopyFileW(WideText(WindowsPath(KS_INSTALLER_EXE)).c_str(), WideText(m_exe).c_str(), FALSE);
 }
 
 AddonLayout::~AddonLayout() {
@@ -28,8 +30,9 @@ void AddonLayout::RegisterGame(const std::string& editionCode, const std::string
     if (RegCreateKeyExA(HKEY_LOCAL_MACHINE, edition->m_registryKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
                         &key, nullptr) != ERROR_SUCCESS)
         return;
-    RegSetValueExA(key, "Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                   DWORD(path.size() + 1));
+    WideText wide(path);
+    RegSetValueExW(key, L"Path", 0, REG_SZ, reinterpret_cast<const BYTE*>(wide.c_str()),
+                   DWORD((wide.Length() + 1) * sizeof(wchar_t)));
     RegCloseKey(key);
     m_registeredKey = edition->m_registryKey;
 }

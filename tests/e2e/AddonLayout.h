@@ -8,7 +8,9 @@
 class AddonLayout {
 public:
     // The installer is copied in under this file name, which becomes the application name.
-    explicit AddonLayout(const std::string& exeName = "KSInstaller.exe");
+    // Both folders' names end in folderSuffix.
+    explicit AddonLayout(const std::string& exeName = "KSInstaller.exe",
+                         const std::string& folderSuffix = "");
     ~AddonLayout(); // removes the registry entry again
 
     const std::string& ProgramDir() const { return m_program.Path(); }

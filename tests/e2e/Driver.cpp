@@ -3,6 +3,9 @@
 
 #include <vector>
 
+#include "framework/Utf8.h"
+#include "framework/WideText.h"
+
 namespace {
 constexpr int kInstallButton = 1003;
 
@@ -46,17 +49,17 @@ bool Driver::Start(const std::string& exe, const std::string& workingDir, const 
 
 bool Driver::StartAs(const std::string& exe, const std::string& commandLine, const std::string& workingDir,
                      HANDLE output) {
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     if (output) {
         startup.dwFlags = STARTF_USESTDHANDLES;
         startup.hStdOutput = output;
     }
     PROCESS_INFORMATION info = {};
-    std::vector<char> line(commandLine.begin(), commandLine.end());
-    line.push_back('\0');
-    if (!CreateProcessA(exe.c_str(), line.data(), nullptr, nullptr, output ? TRUE : FALSE, 0, nullptr,
-                        workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info))
+    WideText line(commandLine);
+    if (!CreateProcessW(WideText(exe).c_str(), line.data(), nullptr, nullptr, output ? TRUE : FALSE, 0,
+                        nullptr, workingDir.empty() ? nullptr : WideText(workingDir).c_str(), &startup,
+                        &info))
         return false;
     CloseHandle(info.hThread);
     m_process.reset(info.hProcess);
@@ -99,13 +102,15 @@ bool Driver::WaitForExit(DWORD timeoutMs) const {
 }
 
 std::string Driver::Text(HWND window) {
-    // WM_GETTEXT is carried across processes, so it reads another process's controls too.
-    char text[1024];
+    // WM_GETTEXT is carried across processes, so it reads another process's controls too; the
+    // wide form reads them exactly, in any script.
+    const DWORD size = 1024;
+    wchar_t text[size];
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                             SMTO_ABORTIFHUNG, kTimeoutMs, &copied))
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                             kTimeoutMs, &copied))
         return std::string();
-    return std::string(text, copied < sizeof text ? copied : sizeof text - 1);
+    return Utf8Of(text, static_cast<int>(copied < size ? copied : size - 1));
 }
 
 std::string Driver::ItemText(HWND dialog, int id) {

@@ -1,6 +1,8 @@
 // Reads and clicks a list view of another process: item records travel through memory lent in that process.
 #include "ListViewProbe.h"
 
+#include "framework/Utf8.h"
+
 #include <commctrl.h>
 
 namespace {
@@ -52,22 +54,22 @@ int ListViewProbe::Count() const {
 
 ListViewProbe::Item ListViewProbe::Get(int index) const {
     Item result;
-    RemoteBlock block(m_process, sizeof(LVITEMA) + kTextSize);
-    LVITEMA item = {};
+    RemoteBlock block(m_process, sizeof(LVITEMW) + kTextSize * sizeof(wchar_t));
+    LVITEMW item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_INDENT | LVIF_STATE;
     item.iItem = index;
     item.stateMask = LVIS_SELECTED;
-    item.pszText = block.Address() + sizeof(LVITEMA);
+    item.pszText = reinterpret_cast<wchar_t*>(block.Address() + sizeof(LVITEMW));
     item.cchTextMax = kTextSize;
     LRESULT ok = FALSE;
     if (!block.Write(0, &item, sizeof item) ||
-        !Send(m_list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(block.Address()), ok) || !ok)
+        !Send(m_list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(block.Address()), ok) || !ok)
         return result;
-    char text[kTextSize] = {};
-    if (!block.Read(0, &item, sizeof item) || !block.Read(sizeof(LVITEMA), text, sizeof text))
+    wchar_t text[kTextSize] = {};
+    if (!block.Read(0, &item, sizeof item) || !block.Read(sizeof(LVITEMW), text, sizeof text))
         return result;
-    text[kTextSize - 1] = '\0';
-    result.text = text;
+    text[kTextSize - 1] = L'\0';
+    result.text = Utf8Of(text);
     result.image = item.iImage;
     result.indent = item.iIndent;
     result.selected = (item.state & LVIS_SELECTED) != 0;

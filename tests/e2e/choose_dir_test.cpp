@@ -5,6 +5,7 @@
 #include <optional>
 #include <vector>
 
+#include "framework/WideText.h"
 #include "Driver.h"
 #include "ListViewProbe.h"
 #include "support/PathComponents.h"
@@ -156,8 +157,11 @@ TEST(ChooseDirectory, DoubleClicksGoDownUpAndToTheDriveThenOkReturnsIt) {
 
 TEST(ChooseDirectory, RereadsTheCurrentFolderKeepsTheListForAVanishedOneAndOkTakesTheTypedName) {
     TempFolder temp;
-    std::string folder = temp.MakeFolder("here");
-    std::string gone = temp.MakeFolder("here\\gone");
+    // Named in scripts no single code page holds: listed, shown and handed back as they are.
+    const std::string here = "here \xC5\x81\xC3\xB3\x64\xC5\xBA \xD0\x98\xD0\xB3\xD1\x80\xD1\x8B "
+                             "\xE6\xB8\xB8\xE6\x88\x8F \xE2\x84\xA2";
+    std::string folder = temp.MakeFolder(here);
+    std::string gone = temp.MakeFolder(here + "\\gone");
 
     // Quoted with its closing backslash, as a user may well type it.
     ChooserRun run("\"" + folder + "\\\"");
@@ -165,8 +169,8 @@ TEST(ChooseDirectory, RereadsTheCurrentFolderKeepsTheListForAVanishedOneAndOkTak
     ExpectListing(run, folder, {"gone"});
 
     // The current folder again: what changed on disk meanwhile shows.
-    temp.MakeFolder("here\\fresh");
-    run.DoubleClickOn("here");
+    temp.MakeFolder(here + "\\fresh");
+    run.DoubleClickOn(here);
     ExpectListing(run, folder, {"gone", "fresh"});
 
     // A folder that cannot be read any more leaves the list and the current folder as they were.
@@ -176,10 +180,10 @@ TEST(ChooseDirectory, RereadsTheCurrentFolderKeepsTheListForAVanishedOneAndOkTak
 
     // The name typed into the box is what OK hands back.
     HWND box = GetDlgItem(run.Dialog(), kDirectoryName);
-    std::string typed = temp / "typed";
+    std::string typed = temp / ("typed" + here);
     DWORD_PTR ignored;
-    SendMessageTimeoutA(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed.c_str()), SMTO_ABORTIFHUNG,
-                        Driver::kTimeoutMs, &ignored);
+    SendMessageTimeoutW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideText(typed).c_str()),
+                        SMTO_ABORTIFHUNG, Driver::kTimeoutMs, &ignored);
     EXPECT_EQ(run.Finish(IDOK), 0u);
     EXPECT_EQ(run.Output(), typed + "\r\n");
 }

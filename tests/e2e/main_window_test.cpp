@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "InstallerRun.h"
+#include "framework/Utf8.h"
+#include "framework/WideText.h"
 
 using namespace controls;
 
@@ -160,5 +162,38 @@ TEST(MainWindow, EnterOnExitAndEscapeBothEndTheProcess) {
         ASSERT_NE(run.window, nullptr);
         PostMessageA(run.window, WM_CLOSE, 0, 0);
         EXPECT_TRUE(run.driver.WaitForExit());
+    }
+}
+
+TEST(MainWindow, InstallIniIsReadAsSavedInUtf8WithOrWithoutItsMarkUtf16LeOrTheSystemCodePage) {
+    const std::string title = "Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 g\xC4\x99\xC5\x9Bl\xC4\x85 \xE2\x80\x93 "
+                              "\xD0\x9D\xD0\xBE\xD1\x87\xD1\x8C \xE5\xA4\x9C";
+    const std::string button = "&Install \xE2\x84\xA2";
+    const std::string keys =
+        "[installer]\r\ndialog_title=" + title + "\r\ninstall_button_text=" + button + "\r\n";
+    std::string utf16 = "\xFF\xFE";
+    WideText wide(keys);
+    utf16.append(reinterpret_cast<const char*>(wide.c_str()), static_cast<size_t>(wide.Length()) * 2);
+    // Saved by an older editor: bytes of the system code page, which are not UTF-8.
+    const std::string legacy =
+        "[installer]\r\ndialog_title=Caf\xE9 \xC0 la carte\r\ninstall_button_text=&Go\r\n";
+    struct Row {
+        const char* name;
+        std::string bytes, title, button;
+    };
+    const Row rows[] = {
+        {"UTF-8 with its mark", "\xEF\xBB\xBF" + keys, title, button},
+        {"UTF-8", keys, title, button},
+        {"UTF-16 LE", utf16, title, button},
+        {"code page", legacy, Utf8FromCodePage(CP_ACP, "Caf\xE9 \xC0 la carte", 15), "&Go"},
+    };
+    for (const Row& row : rows) {
+        AddonLayout layout;
+        layout.Program().WriteFile("install.ini", row.bytes);
+        InstallerRun run(layout);
+        ASSERT_NE(run.window, nullptr) << row.name;
+        EXPECT_EQ(Driver::Text(run.window), row.title) << row.name;
+        EXPECT_EQ(Driver::ItemText(run.window, kInstall), row.button) << row.name;
+        EXPECT_TRUE(run.Exit()) << row.name;
     }
 }

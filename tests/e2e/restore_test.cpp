@@ -1,6 +1,7 @@
 // Installations keep what they replace; the system menu's restore command puts it back.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 
 #include "InstallerRun.h"
@@ -15,7 +16,7 @@ constexpr int kStatus = 1009;
 // itself writes beside it (its log and its record of arguments).
 std::map<std::string, std::string> Files(const std::string& folder) {
     std::map<std::string, std::string> files;
-    WalkTree(folder, [&](const std::string& name, const WIN32_FIND_DATAA& found) {
+    WalkTree(folder, [&](const std::string& name, const WIN32_FIND_DATAW& found) {
         std::string leaf = name.substr(name.rfind('\\') + 1);
         if (leaf.rfind("log_", 0) == 0 || leaf == "pack-args.txt")
             return;
@@ -33,7 +34,9 @@ std::map<std::string, std::string> Files(const std::string& folder) {
 struct Game {
     AddonLayout layout;
 
-    explicit Game(const std::string& mode = "ok") {
+    explicit Game(const std::string& mode = "ok", const std::string& exeName = "KSInstaller.exe",
+                  const std::string& folderSuffix = "")
+        : layout(exeName, folderSuffix) {
         layout.WriteIni("ks_version=KS2\r\nsource_pff=newgui.pff\r\ndestination_pff=resource.pff\r\n"
                         "copy_file_1=data\\gui.txt\r\ncopy_file_2=readme.txt\r\n");
         layout.Program().WriteFile("newgui.pff", "source");
@@ -41,7 +44,7 @@ struct Game {
         layout.Program().WriteFile("readme.txt", "add-on readme");
         layout.Game().WriteFile("data\\gui.txt", "original gui");
         layout.Game().WriteFile("resource.pff", "original archive\r\n");
-        CopyFileA(WindowsPath(KS_PACK_EXE).c_str(), (layout.Game() / "pack.exe").c_str(), FALSE);
+        layout.Game().WriteFile("pack.exe", ReadWholeFile(WindowsPath(KS_PACK_EXE)));
         layout.Game().WriteFile("pack-mode.txt", mode + "\r\n");
         layout.RegisterGame("KS2", layout.GameDir());
     }
@@ -86,6 +89,39 @@ void ExpectNothingLost(const std::string& gameDir, const std::map<std::string, s
     }
 }
 } // namespace
+
+TEST(Restore, FoldersNamedInScriptsNoCodePageHoldsAreFoundInstalledPackedAndRestoredByteForByte) {
+    // Polish, Cyrillic, Chinese and a trademark sign: no single code page carries them all.
+    const std::string name = " \xC5\x81\xC3\xB3\x64\xC5\xBA \xD0\x98\xD0\xB3\xD1\x80\xD1\x8B "
+                             "\xE6\xB8\xB8\xE6\x88\x8F \xE2\x84\xA2";
+    Game game("ok", "Setup" + name + ".exe", name);
+    const std::string gameDir = game.layout.GameDir();
+    const std::map<std::string, std::string> before = Files(gameDir);
+    {
+        InstallerRun run(game.layout);
+        ASSERT_NE(run.window, nullptr);
+        EXPECT_EQ(run.Folder(), gameDir);
+        Driver::Click(run.window, kInstall);
+        Answer(run.driver, "Setup" + name, "Install done.");
+        EXPECT_EQ(ReadWholeFile(game.layout.Game() / "data\\gui.txt"), "add-on gui");
+        EXPECT_NE(ReadWholeFile(game.layout.Game() / "resource.pff").find("packed "), std::string::npos);
+        // The tool is handed short names, which the system code page carries.
+        const std::string args = ReadWholeFile(game.layout.Game() / "pack-args.txt");
+        EXPECT_EQ(args.find('?'), std::string::npos) << args;
+        EXPECT_TRUE(std::none_of(args.begin(), args.end(), [](char c) { return c & 0x80; })) << args;
+        EXPECT_TRUE(run.Exit());
+    }
+    InstallerRun run(game.layout);
+    ASSERT_NE(run.window, nullptr);
+    PostMessageW(run.window, WM_SYSCOMMAND, kRestoreCommand, 0);
+    // Boxes without a caption of their own carry the renamed program's name.
+    Answer(run.driver, "Setup" + name,
+           "Restore the original game files in " + gameDir +
+               "? 2 kept files are put back and 1 added file is removed.");
+    Answer(run.driver, "Setup" + name, "The original game files are back.");
+    EXPECT_EQ(Files(gameDir), before);
+    EXPECT_TRUE(run.Exit());
+}
 
 TEST(Restore, TwoWindowsOnOneGameTakeTurnsInEachOrderAndTheLastRestoreGivesTheGameBackByteForByte) {
     Game game("slow 2");

@@ -7,6 +7,8 @@
 #include "config/InstallSettings.h"
 #include "config/RecordingOwner.h"
 #include "config/RelativeName.h"
+#include "framework/TextFormat.h"
+#include "pack/BatchLine.h"
 #include "pack/Messages.h"
 #include "pack/PackJob.h"
 #include "pack/PackRun.h"
@@ -28,7 +30,9 @@ struct JobFixture {
     ReportWindow window;
     RecordingOwner owner;
     InstallSettings settings;
-    std::function<BOOL(SHELLEXECUTEINFOA*)> shellExecute = ShellExecuteExA;
+    std::function<BOOL(SHELLEXECUTEINFOW*)> shellExecute = ShellExecuteExW;
+    // As on a volume with 8.3 names turned off: every path stays long.
+    bool noShortNames = false;
     std::function<bool(std::unique_ptr<WorkerThread>&)> startWatcher = [](std::unique_ptr<WorkerThread>& t) {
         return WorkerThread::Start(t);
     };
@@ -43,7 +47,7 @@ struct JobFixture {
         settings.m_sourcePffs = {"newgui.pff"};
     }
     void MakeAllFiles() {
-        CopyFileA(PackToolFromBuild().c_str(), (game / "pack.exe").c_str(), FALSE);
+        game.WriteFile("pack.exe", ReadWholeFile(PackToolFromBuild()));
         game.WriteFile("gui.pff", "destination");
         program.WriteFile("newgui.pff", "source");
     }
@@ -56,7 +60,9 @@ struct JobFixture {
         inputs.programDir = settings.m_programDir;
         inputs.sourcePffs = &settings.m_sourcePffs;
         inputs.fileExists = [this](const std::string& path) { return settings.FileExists(path); };
-        inputs.shortPath = [this](const std::string& path) { return settings.GetShortPath(path); };
+        inputs.shortPath = [this](const std::string& path) {
+            return noShortNames ? settings.InProgramDir(path) : settings.GetShortPath(path);
+        };
         inputs.nameIsSafe = &RelativeName::IsSafe;
         inputs.tickCount = [tick] { return tick; };
         inputs.shellExecute = shellExecute;
@@ -177,8 +183,8 @@ TEST(PackJob, LaunchedRunWritesOneFreshCrLfLineRunsTheToolAndReportsByToken) {
     EXPECT_TRUE(f.owner.m_runs[0]->ProcessWatched());
 
     // A shell that hands back no process: the run says so, and the window must not offer it again.
-    f.shellExecute = [](SHELLEXECUTEINFOA* execute) {
-        BOOL launched = ShellExecuteExA(execute);
+    f.shellExecute = [](SHELLEXECUTEINFOW* execute) {
+        BOOL launched = ShellExecuteExW(execute);
         if (launched && execute->hProcess) {
             WaitForSingleObject(execute->hProcess, 10000);
             CloseHandle(execute->hProcess);
@@ -192,7 +198,7 @@ TEST(PackJob, LaunchedRunWritesOneFreshCrLfLineRunsTheToolAndReportsByToken) {
 
     // Nor may it when the tool runs but its watcher cannot be started: it is told the run failed,
     // as one nobody watched.
-    f.shellExecute = ShellExecuteExA;
+    f.shellExecute = ShellExecuteExW;
     f.startWatcher = [](std::unique_ptr<WorkerThread>&) { return false; };
     f.window.m_reports.clear();
     ASSERT_TRUE(f.Run(10));
@@ -225,4 +231,20 @@ TEST(PackJob, BatchFileThatCannotBeMadeIsReportedAndNothingIsLaunched) {
     EXPECT_TRUE(f.owner.m_runs.empty());
     EXPECT_TRUE(f.owner.m_filesToDelete.empty());
     EXPECT_FALSE(PathExists(f.game / "pack-args.txt"));
+
+    // A game folder in Chinese, Cyrillic and Polish without a short name: the system code page
+    // cannot carry it, and a '?' put in would name some other file. Nothing is written or run.
+    f.owner.m_notices.clear();
+    TempFolder unreadable("\xE6\xB8\xB8\xE6\x88\x8F \xD0\x98\xD0\xB3\xD1\x80\xD1\x8B \xC5\x81\xC3\xB3"
+                          "d\xC5\xBA");
+    unreadable.WriteFile("pack.exe", ReadWholeFile(PackToolFromBuild()));
+    unreadable.WriteFile("gui.pff", "destination");
+    f.settings.m_gameFolder = unreadable.Path();
+    f.noShortNames = true;
+    EXPECT_FALSE(f.Run(11));
+    EXPECT_EQ(f.Texts(),
+              Texts{FormatText(BatchLine::kUnreadablePathText, (unreadable / "pack.exe").c_str())});
+    EXPECT_TRUE(f.owner.m_runs.empty());
+    EXPECT_FALSE(PathExists(f.program / "packit_11.bat"));
+    EXPECT_FALSE(PathExists(unreadable / "pack-args.txt"));
 }

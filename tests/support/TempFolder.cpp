@@ -7,6 +7,8 @@
 #include <initializer_list>
 
 #include "framework/Handles.h"
+#include "framework/Utf8.h"
+#include "framework/WideText.h"
 
 namespace {
 std::atomic<int> g_counter{0};
@@ -14,19 +16,19 @@ std::atomic<int> g_counter{0};
 void MakeFoldersFor(const std::string& path) {
     for (std::string::size_type slash = path.find('\\', 3); slash != std::string::npos;
          slash = path.find('\\', slash + 1))
-        CreateDirectoryA(path.substr(0, slash).c_str(), nullptr);
+        CreateDirectoryW(WideText(path.substr(0, slash)).c_str(), nullptr);
 }
 } // namespace
 
-TempFolder::TempFolder() {
-    char temp[MAX_PATH];
-    DWORD length = GetTempPathA(MAX_PATH, temp);
-    std::string base(temp, length > 0 && length < MAX_PATH ? length : 0);
+TempFolder::TempFolder(const std::string& suffix) {
+    wchar_t temp[MAX_PATH];
+    DWORD length = GetTempPathW(MAX_PATH, temp);
+    std::string base = Utf8Of(temp, length > 0 && length < MAX_PATH ? static_cast<int>(length) : 0);
     if (!base.empty() && base.back() == '\\')
         base.pop_back();
     m_path = base + "\\kst_" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(GetTickCount()) +
-             "_" + std::to_string(g_counter++);
-    CreateDirectoryA(m_path.c_str(), nullptr);
+             "_" + std::to_string(g_counter++) + suffix;
+    CreateDirectoryW(WideText(m_path).c_str(), nullptr);
 }
 
 TempFolder::~TempFolder() {
@@ -36,8 +38,8 @@ TempFolder::~TempFolder() {
 std::string TempFolder::WriteFile(const std::string& name, const std::string& content) const {
     std::string path = *this / name;
     MakeFoldersFor(path);
-    UniqueFileHandle file(
-        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(CreateFileW(WideText(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     DWORD written = 0;
     if (file && !content.empty())
         ::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
@@ -51,8 +53,9 @@ std::string TempFolder::MakeFolder(const std::string& name) const {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    UniqueFileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
+    UniqueFileHandle file(CreateFileW(WideText(path).c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                      nullptr));
     std::string content;
     if (!file)
         return content;
@@ -64,38 +67,38 @@ std::string ReadWholeFile(const std::string& path) {
 }
 
 bool PathExists(const std::string& path) {
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return GetFileAttributesW(WideText(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void RemoveTree(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(WideText(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         RemoveFolderLink(path);
         return;
     }
-    WIN32_FIND_DATAA found;
-    UniqueFindHandle search(FindFirstFileA((path + "\\*").c_str(), &found));
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW(WideText(path + "\\*").c_str(), &found));
     if (search) {
         do {
-            std::string name = found.cFileName;
+            std::string name = Utf8Of(found.cFileName);
             if (name == "." || name == "..")
                 continue;
             std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            SetFileAttributesW(WideText(child).c_str(), FILE_ATTRIBUTE_NORMAL);
             if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
                 RemoveTree(child);
             else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(search.get(), &found));
+                DeleteFileW(WideText(child).c_str());
+        } while (FindNextFileW(search.get(), &found));
     }
     search.reset();
-    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryA(path.c_str());
+    SetFileAttributesW(WideText(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryW(WideText(path).c_str());
 }
 
 namespace {
 bool IsLink(const std::string& path) {
-    DWORD attributes = GetFileAttributesA(path.c_str());
+    DWORD attributes = GetFileAttributesW(WideText(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
@@ -109,7 +112,7 @@ bool RunUnix(const char* program, const std::string& options, std::initializer_l
     std::string command = std::string(program) + " " + options;
     for (const std::string& path : paths) {
         wchar_t wide[MAX_PATH * 4];
-        if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH * 4))
+        if (!MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, wide, MAX_PATH * 4))
             return false;
         char* unixName = toUnix(wide);
         if (!unixName)
@@ -117,14 +120,15 @@ bool RunUnix(const char* program, const std::string& options, std::initializer_l
         command += " \"" + std::string(unixName) + "\"";
         HeapFree(GetProcessHeap(), 0, unixName);
     }
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
     std::string exe = "Z:" + std::string(program);
     for (char& c : exe)
         c = c == '/' ? '\\' : c;
-    if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info))
+    WideText wideCommand(command);
+    if (!CreateProcessW(WideText(exe).c_str(), wideCommand.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        nullptr, &startup, &info))
         return false;
     WaitForSingleObject(info.hProcess, 10000);
     CloseHandle(info.hThread);
@@ -133,34 +137,35 @@ bool RunUnix(const char* program, const std::string& options, std::initializer_l
 }
 
 void WalkBelow(const std::string& folder, const std::string& prefix,
-               const std::function<void(const std::string&, const WIN32_FIND_DATAA&)>& visit) {
-    WIN32_FIND_DATAA found;
-    UniqueFindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
+               const std::function<void(const std::string&, const WIN32_FIND_DATAW&)>& visit) {
+    WIN32_FIND_DATAW found;
+    UniqueFindHandle search(FindFirstFileW(WideText(folder + "\\*").c_str(), &found));
     if (!search)
         return;
     do {
-        std::string name = found.cFileName;
+        std::string name = Utf8Of(found.cFileName);
         if (name == "." || name == "..")
             continue;
         visit(prefix + name, found);
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             WalkBelow(folder + "\\" + name, prefix + name + "\\", visit);
-    } while (FindNextFileA(search.get(), &found));
+    } while (FindNextFileW(search.get(), &found));
 }
 } // namespace
 
 void WalkTree(const std::string& folder,
-              const std::function<void(const std::string& relative, const WIN32_FIND_DATAA& found)>& visit) {
+              const std::function<void(const std::string& relative, const WIN32_FIND_DATAW& found)>& visit) {
     WalkBelow(folder, "", visit);
 }
 
 bool MakeFolderLink(const std::string& link, const std::string& target) {
-    if (CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && IsLink(link))
+    if (CreateSymbolicLinkW(WideText(link).c_str(), WideText(target).c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) &&
+        IsLink(link))
         return true;
     return RunUnix("/bin/ln", "-s", {target, link}) && IsLink(link);
 }
 
 void RemoveFolderLink(const std::string& link) {
-    if (!RemoveDirectoryA(link.c_str()) && IsLink(link))
+    if (!RemoveDirectoryW(WideText(link).c_str()) && IsLink(link))
         RunUnix("/bin/rm", "-f", {link});
 }

@@ -1,4 +1,4 @@
-// A scratch folder under %TEMP%, removed with everything in it at the end of the test.
+// A scratch folder under %TEMP%, removed with everything in it at the end of the test. Paths are UTF-8.
 #pragma once
 
 #include <windows.h>
@@ -8,7 +8,8 @@
 
 class TempFolder {
 public:
-    TempFolder();
+    // The suffix ends the folder's name: a test may give it characters of any script.
+    explicit TempFolder(const std::string& suffix = "");
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
     TempFolder& operator=(const TempFolder&) = delete;
@@ -38,4 +39,4 @@ void RemoveFolderLink(const std::string& link);
 // Calls `visit` for everything below `folder`, folders before their content, with the name
 // relative to `folder`.
 void WalkTree(const std::string& folder,
-              const std::function<void(const std::string& relative, const WIN32_FIND_DATAA& found)>& visit);
+              const std::function<void(const std::string& relative, const WIN32_FIND_DATAW& found)>& visit);

@@ -9,19 +9,21 @@
 
 namespace {
 
-std::string NextToMe(const char* name) {
-    char path[MAX_PATH];
-    DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+// Wide, so the tool finds its files in a folder named in any script, as the real tool does through
+// the short names it is given.
+std::wstring NextToMe(const wchar_t* name) {
+    wchar_t path[MAX_PATH];
+    DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return name;
-    std::string folder(path, length);
-    return folder.substr(0, folder.rfind('\\') + 1) + name;
+    std::wstring folder(path, length);
+    return folder.substr(0, folder.rfind(L'\\') + 1) + name;
 }
 
 // First line of pack-mode.txt, without its line end; empty when there is none.
 std::string ReadMode() {
     std::string mode;
-    if (FILE* file = std::fopen(NextToMe("pack-mode.txt").c_str(), "r")) {
+    if (FILE* file = _wfopen(NextToMe(L"pack-mode.txt").c_str(), L"r")) {
         char line[256];
         if (std::fgets(line, sizeof line, file))
             mode = line;
@@ -45,7 +47,7 @@ bool Is(const std::string& mode, const char* word) {
 } // namespace
 
 int main(int argc, char** argv) {
-    if (FILE* args = std::fopen(NextToMe("pack-args.txt").c_str(), "w")) {
+    if (FILE* args = _wfopen(NextToMe(L"pack-args.txt").c_str(), L"w")) {
         for (int i = 1; i < argc; ++i)
             std::fprintf(args, "%s\n", argv[i]);
         std::fclose(args);
