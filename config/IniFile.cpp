@@ -95,11 +95,11 @@ std::string IniFile::Read(const std::string& path, const char* section, const ch
         }
         if (!inSection)
             continue;
+        // A line without '=' names no value: the key counts as missing, as with the profile functions.
         size_t equals = line.find('=');
-        if (!SameName(Trimmed(line, 0, equals == std::string::npos ? line.size() : equals), key))
+        if (equals == std::string::npos || !SameName(Trimmed(line, 0, equals), key))
             continue;
-        std::string value =
-            equals == std::string::npos ? std::string() : Trimmed(line, equals + 1, line.size());
+        std::string value = Trimmed(line, equals + 1, line.size());
         if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'') && value.back() == value[0])
             value = value.substr(1, value.size() - 2);
         return CutToCharacters(value, limit - 1);

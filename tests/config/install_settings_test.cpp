@@ -44,7 +44,7 @@ TEST(GetIniString, ReadsKeysWithIndexAndDefaultsAndCutsAt259Characters) {
         cyrillic + "\r\nbare\r\n;copy_file_1=x\r\n[installer]\r\nks_version=KS2\r\n");
     EXPECT_EQ(g.settings.GetIniString("dialog_title", "x", -1), "  quoted ");
     EXPECT_EQ(g.settings.GetIniString("long", "", -1), cyrillic.substr(0, 259 * 2));
-    EXPECT_EQ(g.settings.GetIniString("bare", "x", -1), "");
+    EXPECT_EQ(g.settings.GetIniString("bare", "x", -1), "x");
     EXPECT_EQ(g.settings.GetIniString("copy_file_", "none", 1), "none");
     EXPECT_EQ(g.settings.GetIniString("ks_version", "none", -1), "none");
     EXPECT_EQ(g.settings.GetIniText("long"), cyrillic);
