@@ -9,14 +9,14 @@
 #include "app/PendingTexts.h"
 #include "app/StatusPanel.h"
 #include "config/InstallSettings.h"
-#include "config/SettingsOwner.h"
+#include "pack/InstallFrontEnd.h"
 #include "framework/BackgroundWork.h"
 #include "framework/Button.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
 #include "framework/StaticControl.h"
 
-class InstallerDialog : public Dialog, public SettingsOwner, private BackgroundWork::Watcher {
+class InstallerDialog : public Dialog, public InstallFrontEnd, private BackgroundWork::Watcher {
 public:
     explicit InstallerDialog(HWND parent);
     ~InstallerDialog() override;
@@ -24,7 +24,7 @@ public:
     // Shows a text through the 1725 handling, which accepts only texts lent this way.
     void ShowAppText(const char* text);
 
-    // SettingsOwner: notices go through the 2059 handling.
+    // InstallFrontEnd: notices go through the 2059 handling.
     int ShowNotice(std::string text, bool plain) override;
     void PostNotice(std::string text, bool plain) override;
     void ShowWarning(std::string text) override;

@@ -9,7 +9,7 @@
 #include "config/InstallSettings.h"
 #include "config/KeepTask.h"
 #include "config/RelativeName.h"
-#include "config/SettingsOwner.h"
+#include "pack/InstallFrontEnd.h"
 #include "framework/TextFormat.h"
 
 namespace {

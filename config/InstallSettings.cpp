@@ -9,7 +9,7 @@
 #include "config/RegistryKey.h"
 #include "config/RegistryValue.h"
 #include "config/RelativeName.h"
-#include "config/SettingsOwner.h"
+#include "pack/InstallFrontEnd.h"
 #include "pack/PackJob.h"
 
 namespace {

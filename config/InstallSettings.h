@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-class SettingsOwner;
+class InstallFrontEnd;
 
 class InstallSettings {
 public:
@@ -40,5 +40,5 @@ public:
     std::string m_programDir;
     std::vector<std::string> m_sourcePffs;
     std::string m_editionCode;
-    SettingsOwner* m_owner = nullptr;
+    InstallFrontEnd* m_owner = nullptr;
 };

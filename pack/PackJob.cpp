@@ -11,7 +11,7 @@
 #include "pack/CGetResults.h"
 #include "pack/Messages.h"
 #include "pack/PackRun.h"
-#include "pack/SettingsOwner.h"
+#include "pack/InstallFrontEnd.h"
 
 std::string PackJob::MakeBatchFileName() const {
     return BatchLine::FileName(m_in.programDir, "packit_", m_in.tickCount(), ".bat");

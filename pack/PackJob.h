@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-class SettingsOwner;
+class InstallFrontEnd;
 
 class PackJob {
 public:
@@ -28,7 +28,7 @@ public:
         std::function<BOOL(SHELLEXECUTEINFOA*)> shellExecute = ShellExecuteExA;
     };
 
-    PackJob(Inputs inputs, SettingsOwner& owner) : m_in(std::move(inputs)), m_owner(owner) {}
+    PackJob(Inputs inputs, InstallFrontEnd& owner) : m_in(std::move(inputs)), m_owner(owner) {}
 
     // True once the batch file runs and its watcher has started; every stop is reported.
     bool Run(bool addMSwitch);
@@ -43,5 +43,5 @@ private:
     bool Launch(const std::string& batchPath, const std::string& logPath, int sourceCount);
 
     Inputs m_in;
-    SettingsOwner& m_owner;
+    InstallFrontEnd& m_owner;
 };

@@ -1,13 +1,13 @@
-// A settings owner that records what the settings object tells the user.
+// A front end that records what an installation tells the user.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "config/SettingsOwner.h"
+#include "pack/InstallFrontEnd.h"
 
-class RecordingOwner : public SettingsOwner {
+class RecordingOwner : public InstallFrontEnd {
 public:
     struct Notice {
         std::string text;

@@ -1,17 +1,17 @@
-// What the settings object and the pack job need of the window that owns them.
+// What an installation tells and asks of the one it runs for: the window, or a silent run.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "framework/BackgroundWork.h"
-#include <utility>
 
 class PackRun;
 
-class SettingsOwner {
+class InstallFrontEnd {
 public:
     // Shows the text in a "KSInstaller" box now and returns the button that closed it;
     // plain: a single OK button, else OK and Cancel with a question mark.
@@ -20,11 +20,11 @@ public:
     virtual void PostNotice(std::string text, bool plain) = 0;
     // A "KSInstaller" box with an exclamation mark, shown now.
     virtual void ShowWarning(std::string text) { ShowNotice(std::move(text), true); }
-    // The window that pack runs report to.
+    // The window that pack runs report to; none for a front end without one.
     virtual HWND WindowHandle() const = 0;
-    // The file is deleted when the window is destroyed.
+    // The file is deleted when the front end ends.
     virtual void AddFileToDelete(const std::string& path) = 0;
-    // A pack run has been launched; only its watcher's reports are to be believed, and the
+    // A pack run has been launched; only its watcher's reports are to be believed, and a
     // window stops it when it closes.
     virtual void PackRunLaunched(const std::shared_ptr<PackRun>& run) = 0;
     // Told before each listed file is tried: its name as install.ini writes it, its number and
@@ -37,5 +37,5 @@ public:
     virtual DWORD RunFileWork(BackgroundWork::Task& work) = 0;
 
 protected:
-    ~SettingsOwner() = default;
+    ~InstallFrontEnd() = default;
 };
