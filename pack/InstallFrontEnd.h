@@ -20,6 +20,10 @@ public:
     virtual void PostNotice(std::string text, bool plain) = 0;
     // A "KSInstaller" box with an exclamation mark, shown now.
     virtual void ShowWarning(std::string text) { ShowNotice(std::move(text), true); }
+    // How a message captioned with the application's name is put.
+    enum class Tone { Plain, Information, Warning, Question };
+    // Shows such a message now; true when it was answered with OK (a question may be declined).
+    virtual bool Say(const std::string& text, Tone tone) = 0;
     // The window that pack runs report to; none for a front end without one.
     virtual HWND WindowHandle() const = 0;
     // The file is deleted when the front end ends.
@@ -35,6 +39,13 @@ public:
     // Runs one long piece of file work (keeping or copying a file) and returns its result;
     // ERROR_CANCELLED when the user is leaving, and then nothing more is done.
     virtual DWORD RunFileWork(BackgroundWork::Task& work) = 0;
+    // The game files are about to change: nothing but leaving may be asked for until the flow
+    // returns. `task` is the status of the whole work, or null when each file is told.
+    virtual void WorkBegins(const char* task) = 0;
+    // The status after a step: "" clears it; `installed` once the installation has succeeded.
+    virtual void ShowOutcome(const char* text, bool installed) = 0;
+    // True once the user is leaving: nothing more is launched or said.
+    virtual bool Leaving() const = 0;
 
 protected:
     ~InstallFrontEnd() = default;

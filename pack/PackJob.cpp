@@ -9,9 +9,8 @@
 #include "framework/TextFormat.h"
 #include "pack/BatchLine.h"
 #include "pack/CGetResults.h"
-#include "pack/Messages.h"
-#include "pack/PackRun.h"
 #include "pack/InstallFrontEnd.h"
+#include "pack/PackRun.h"
 
 std::string PackJob::MakeBatchFileName() const {
     return BatchLine::FileName(m_in.programDir, "packit_", m_in.tickCount(), ".bat");
@@ -121,8 +120,8 @@ bool PackJob::Launch(const std::string& batchPath, const std::string& logPath, i
     watcher->m_process.reset(execute.hProcess);
     std::unique_ptr<WorkerThread> thread(watcher.release());
     if (!WorkerThread::Start(thread)) {
-        // Nobody will watch the run: report it as failed so the window does not wait for ever.
-        run->Post(kMsgPackDone, MAKELPARAM(0, sourceCount));
+        // Nobody will watch the run: report it as failed so the front end does not wait for ever.
+        run->Finish(0);
     }
     return true;
 }

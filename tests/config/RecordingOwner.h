@@ -17,13 +17,21 @@ public:
 
     int ShowNotice(std::string text, bool plain) override;
     void PostNotice(std::string text, bool plain) override;
+    // Recorded as notices too, the tone as text; a question is answered with m_answer.
+    bool Say(const std::string& text, Tone tone) override;
     HWND WindowHandle() const override { return m_window; }
     void AddFileToDelete(const std::string& path) override { m_filesToDelete.push_back(path); }
     void PackRunLaunched(const std::shared_ptr<PackRun>& run) override { m_runs.push_back(run); }
     void CopyBegins(const std::string& name, int number, int count) override;
     void KeepBegins(const std::string& name) override { m_copiesBegun.push_back("keep " + name); }
-    // Runs the work here, but answers ERROR_CANCELLED for the piece numbered m_leaveAt.
+    // Runs the work here, but answers ERROR_CANCELLED for the piece numbered m_leaveAt, from
+    // which on the user is leaving.
     DWORD RunFileWork(BackgroundWork::Task& work) override;
+    void WorkBegins(const char* task) override {
+        m_copiesBegun.push_back(std::string("work ") + (task ? task : ""));
+    }
+    void ShowOutcome(const char* text, bool installed) override;
+    bool Leaving() const override { return m_leaveAt > 0 && m_workCalls >= m_leaveAt; }
 
     std::vector<Notice> m_notices;
     std::vector<std::string> m_filesToDelete;
@@ -32,4 +40,6 @@ public:
     std::vector<std::string> m_copiesBegun; // "name number/count"
     int m_leaveAt = 0;
     int m_workCalls = 0;
+    bool m_answer = true;
+    std::vector<std::string> m_outcomes; // "text" or "text (installed)"
 };
