@@ -30,6 +30,8 @@ public:
 
     // The folder of the program file named by a command line, empty when it names no folder.
     static std::string FolderFromCommandLine(const std::string& commandLine);
+    // What follows the program file's name on a command line, as it is.
+    static std::string ArgumentsFromCommandLine(const std::string& commandLine);
     // A relative path joined to the program folder; others as they are.
     std::string InProgramDir(const std::string& path) const;
 
