@@ -1,32 +1,12 @@
 // Installations keep what they replace; the system menu's restore command puts it back.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "InstallerRun.h"
 
 using namespace controls;
 
 namespace {
 constexpr WPARAM kRestoreCommand = 0x0020;
-
-// Every file below a folder with its content and last write time, without what the pack tool
-// itself writes beside it (its log and its record of arguments).
-std::map<std::string, std::string> Files(const std::string& folder) {
-    std::map<std::string, std::string> files;
-    WalkTree(folder, [&](const std::string& name, const WIN32_FIND_DATAA& found) {
-        std::string leaf = name.substr(name.rfind('\\') + 1);
-        if (leaf.rfind("log_", 0) == 0 || leaf == "pack-args.txt")
-            return;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            files[name + "\\"] = "";
-        else
-            files[name] = ReadWholeFile(folder + "\\" + name) + " @" +
-                          std::to_string(found.ftLastWriteTime.dwLowDateTime) + "," +
-                          std::to_string(found.ftLastWriteTime.dwHighDateTime);
-    });
-    return files;
-}
 
 // A game with a file and an archive that the add-on replaces, and a file it adds.
 struct Game {
@@ -62,7 +42,7 @@ struct Game {
 
 TEST(Restore, TwoInstallationsThenOneRestoreGiveTheGameFolderAsItWasBeforeTheFirst) {
     Game game;
-    std::map<std::string, std::string> before = Files(game.layout.GameDir());
+    std::map<std::string, std::string> before = GameFiles(game.layout.GameDir());
     game.Install();
     EXPECT_EQ(ReadWholeFile(game.layout.Game() / "data\\gui.txt"), "add-on gui");
     EXPECT_NE(ReadWholeFile(game.layout.Game() / "resource.pff").find("packed"), std::string::npos);
@@ -85,7 +65,7 @@ TEST(Restore, TwoInstallationsThenOneRestoreGiveTheGameFolderAsItWasBeforeTheFir
     PostMessageA(run.window, WM_SYSCOMMAND, kRestoreCommand, 0);
     Answer(run.driver, "KSInstaller", game.Question());
     Answer(run.driver, "KSInstaller", "The original game files are back.");
-    EXPECT_EQ(Files(game.layout.GameDir()), before);
+    EXPECT_EQ(GameFiles(game.layout.GameDir()), before);
     // Nothing is kept any more; the next installation starts a new backup.
     PostMessageA(run.window, WM_SYSCOMMAND, kRestoreCommand, 0);
     Answer(run.driver, "KSInstaller", "No original game files are kept in " + game.layout.GameDir() + ".");
@@ -94,9 +74,9 @@ TEST(Restore, TwoInstallationsThenOneRestoreGiveTheGameFolderAsItWasBeforeTheFir
 
 TEST(Restore, GameFileHeldOpenFailsTheRestoreLosesNothingAndASecondRestoreSucceeds) {
     Game game;
-    std::map<std::string, std::string> before = Files(game.layout.GameDir());
+    std::map<std::string, std::string> before = GameFiles(game.layout.GameDir());
     game.Install();
-    std::map<std::string, std::string> installed = Files(game.layout.GameDir());
+    std::map<std::string, std::string> installed = GameFiles(game.layout.GameDir());
 
     InstallerRun run(game.layout);
     ASSERT_NE(run.window, nullptr);
@@ -126,7 +106,7 @@ TEST(Restore, GameFileHeldOpenFailsTheRestoreLosesNothingAndASecondRestoreSuccee
            "Restore the original game files in " + game.layout.GameDir() +
                "? 1 kept files are put back and 0 added files are removed.");
     Answer(run.driver, "KSInstaller", "The original game files are back.");
-    EXPECT_EQ(Files(game.layout.GameDir()), before);
+    EXPECT_EQ(GameFiles(game.layout.GameDir()), before);
     EXPECT_TRUE(run.Exit());
 }
 
