@@ -11,8 +11,17 @@ bool IsUsable(HANDLE handle) {
 
 RunLog::RunLog() {
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
-    if (IsUsable(output))
+    if (IsUsable(output)) {
         m_output = output;
+        return;
+    }
+    // A program with a window of its own gets no console; the one it was typed into is its
+    // parent's. None there: nothing is written.
+    if (!AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    m_console.reset(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+    m_output = m_console.get();
 }
 
 DWORD RunLog::OpenFile(const std::string& path) {
@@ -35,21 +44,7 @@ void RunLog::Write(const std::string& text) {
 }
 
 void RunLog::WriteConsole(const std::string& text) {
-    if (m_output) {
-        WriteTo(m_output, text);
-        return;
-    }
-    // A program with a window of its own gets no console; the one it was typed into is its
-    // parent's. Held only while writing: a batch file run meanwhile would print into it. No
-    // console there: nothing is written.
-    if (!AttachConsole(ATTACH_PARENT_PROCESS))
-        return;
-    UniqueFileHandle console(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                         nullptr));
-    WriteTo(console.get(), text);
-    console.reset();
-    FreeConsole();
+    WriteTo(m_output, text);
 }
 
 void RunLog::WriteTo(HANDLE file, const std::string& text) {

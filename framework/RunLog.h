@@ -25,5 +25,6 @@ private:
     static void WriteTo(HANDLE file, const std::string& text);
 
     UniqueFileHandle m_file;
-    HANDLE m_output = nullptr;
+    UniqueFileHandle m_console;
+    HANDLE m_output = nullptr; // the console, or the standard output, which is not ours to close
 };
