@@ -12,16 +12,6 @@ void RecordingOwner::PostNotice(std::string text, bool plain) {
     m_notices.push_back({std::move(text), plain, true});
 }
 
-bool RecordingOwner::Say(const std::string& text, Tone tone) {
-    static const char* const kTones[] = {"plain", "information", "warning", "question"};
-    m_notices.push_back({std::string(kTones[static_cast<int>(tone)]) + ": " + text, true, false});
-    return tone != Tone::Question || m_answer;
-}
-
-void RecordingOwner::ShowOutcome(const char* text, bool installed) {
-    m_outcomes.push_back(std::string(text) + (installed ? " (installed)" : ""));
-}
-
 void RecordingOwner::CopyBegins(const std::string& name, int number, int count) {
     m_copiesBegun.push_back(name + " " + std::to_string(number) + "/" + std::to_string(count));
 }

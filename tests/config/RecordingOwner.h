@@ -17,8 +17,11 @@ public:
 
     int ShowNotice(std::string text, bool plain) override;
     void PostNotice(std::string text, bool plain) override;
-    // Recorded as notices too, the tone as text; a question is answered with m_answer.
-    bool Say(const std::string& text, Tone tone) override;
+    // Recorded as a notice too; a question is answered with OK.
+    bool Say(const std::string& text, Tone) override {
+        m_notices.push_back({text, true, false});
+        return true;
+    }
     HWND WindowHandle() const override { return m_window; }
     void AddFileToDelete(const std::string& path) override { m_filesToDelete.push_back(path); }
     void PackRunLaunched(const std::shared_ptr<PackRun>& run) override { m_runs.push_back(run); }
@@ -27,10 +30,8 @@ public:
     // Runs the work here, but answers ERROR_CANCELLED for the piece numbered m_leaveAt, from
     // which on the user is leaving.
     DWORD RunFileWork(BackgroundWork::Task& work) override;
-    void WorkBegins(const char* task) override {
-        m_copiesBegun.push_back(std::string("work ") + (task ? task : ""));
-    }
-    void ShowOutcome(const char* text, bool installed) override;
+    void WorkBegins(const char*) override {}
+    void ShowOutcome(const char*, bool) override {}
     bool Leaving() const override { return m_leaveAt > 0 && m_workCalls >= m_leaveAt; }
 
     std::vector<Notice> m_notices;
@@ -40,6 +41,4 @@ public:
     std::vector<std::string> m_copiesBegun; // "name number/count"
     int m_leaveAt = 0;
     int m_workCalls = 0;
-    bool m_answer = true;
-    std::vector<std::string> m_outcomes; // "text" or "text (installed)"
 };
