@@ -98,7 +98,7 @@ bool InstallerDialog::ValidateGameFolder() {
         m_gamePath.clear();
         RefreshFolderBox();
     }
-    m_installButton.Enable(valid);
+    m_installButton.Enable(valid && !OutcomePending());
     return valid;
 }
 
@@ -111,10 +111,11 @@ void InstallerDialog::ResetToDefaultFolder() {
 
 void InstallerDialog::EnableControls(bool enable) {
     m_installStarted = true;
-    m_installButton.Enable(enable);
-    m_resetDefaultButton.Enable(enable && m_folderDiffersFromDefault);
     if (enable)
         m_exitButton.Enable(true);
+    enable = enable && !OutcomePending();
+    m_installButton.Enable(enable);
+    m_resetDefaultButton.Enable(enable && m_folderDiffersFromDefault);
     m_changePathButton.Enable(enable);
     EnableMenuItem(GetSystemMenu(Handle(), FALSE), IDM_RESTORE,
                    MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
@@ -134,7 +135,7 @@ LRESULT InstallerDialog::OnSysCommand(WPARAM id, LPARAM) {
 
 void InstallerDialog::OnRestore() {
     // Not while a run is busy with the game files: its boxes let a posted command through.
-    if (m_busy || m_packRun)
+    if (m_busy || m_packRun || OutcomePending())
         return;
     m_busy = true;
     // The copies back let the window's messages through: nothing but Exit may be pressed, and
@@ -176,7 +177,7 @@ LRESULT InstallerDialog::OnQueryDragIcon(WPARAM, LPARAM) {
 
 void InstallerDialog::OnChangePath() {
     // Not during an installation's copies, nor a click queued before packing disabled the button.
-    if (m_busy || m_packRun)
+    if (m_busy || m_packRun || OutcomePending())
         return;
     const std::string& archive = m_settings->m_destinationPff;
     std::string initialName;
@@ -206,7 +207,7 @@ void InstallerDialog::OnChangePath() {
 }
 
 void InstallerDialog::OnResetDefault() {
-    if (m_busy || m_packRun)
+    if (m_busy || m_packRun || OutcomePending())
         return;
     ResetToDefaultFolder();
     // The detected folder may be missing; the install button must follow it, as at start-up.
@@ -225,7 +226,7 @@ void InstallerDialog::OnInstallNewGui() {
         return;
     if (result == InstallFlow::Result::NoFolder)
         ValidateGameFolder();
-    else
+    else if (result != InstallFlow::Result::Busy)
         EnableControls(true);
     // Nothing runs, so the user may try again.
     m_status.Clear();
@@ -291,6 +292,9 @@ void InstallerDialog::OnDestroy() {
 }
 
 int InstallerDialog::ShowNotice(std::string text, bool plain) {
+    // Once the user is leaving, nothing more is said.
+    if (IsEnding())
+        return IDCANCEL;
     WPARAM address = m_pendingTexts.Add(std::move(text));
     return static_cast<int>(OnShowText(address, plain ? 1 : 0));
 }
@@ -302,6 +306,8 @@ void InstallerDialog::PostNotice(std::string text, bool plain) {
 }
 
 void InstallerDialog::ShowWarning(std::string text) {
+    if (IsEnding())
+        return;
     ShowMessageBox(Handle(), text, MB_OK | MB_ICONEXCLAMATION, kNoticeCaption);
 }
 
@@ -342,7 +348,7 @@ LRESULT InstallerDialog::OnDone(WPARAM, LPARAM) {
 LRESULT InstallerDialog::OnShowText(WPARAM text, LPARAM plain) {
     // Only texts handed over through ShowNotice or PostNotice are ours to show and free.
     std::unique_ptr<std::string> owned = m_pendingTexts.Take(text);
-    if (!owned)
+    if (!owned || IsEnding())
         return 0;
     return ShowMessageBox(Handle(), *owned, plain ? MB_OK : MB_OKCANCEL | MB_ICONQUESTION, kNoticeCaption);
 }
@@ -361,13 +367,11 @@ LRESULT InstallerDialog::OnPackDone(WPARAM token, LPARAM counts) {
     // The number of sources is the run's own; the message only has room for a clamped copy.
     if (m_flow->PackEnded(*run, LOWORD(counts)) != InstallFlow::Result::PackFailed)
         return 0;
-    // Back to ready: the buttons as before packing and the install button usable again. A run
-    // judged without its process may still be packing: a second one must never start beside it.
+    // Back to ready: the buttons as before packing and the install button usable again; while a
+    // run judged without its process may still be packing, the folder stays taken and they stay off.
     m_status.Clear();
     EnableControls(true);
     if (run->ProcessWatched())
         m_installStarted = false;
-    else
-        m_installButton.Enable(false);
     return 0;
 }

@@ -55,6 +55,8 @@ private:
     void RefreshFolderBox() { UpdateData(false); }
     // The buttons after a successful installation: all usable, the install button saying "Done".
     void ShowInstalled();
+    // An installation still holds the game folder after its end: its outcome is not known.
+    bool OutcomePending() const { return !m_busy && !m_packRun && m_settings->m_folderLock.Held(); }
     // True when the message carries the token of the run in flight.
     bool IsOurPackRun(WPARAM token) const;
 

@@ -21,9 +21,10 @@ InstallFlow::Result InstallFlow::Install(const std::string& gameFolder) {
         m_face.ShowNotice("Choose an existing game folder before installing.", true);
         return Result::NoFolder;
     }
-    if (!HoldFolder(gameFolder))
-        return Result::Busy;
     m_settings.m_gameFolder = gameFolder;
+    // Held until the outcome is known: nothing is changed while another run works on the folder.
+    if (!m_settings.LockGameFolder())
+        return Result::Busy;
     m_face.WorkBegins(nullptr);
     FileCopier copier(m_settings);
     m_fileFailed = copier.CopyListedFiles(gameFolder) < copier.Listed();
@@ -36,7 +37,7 @@ InstallFlow::Result InstallFlow::Install(const std::string& gameFolder) {
 }
 
 InstallFlow::Result InstallFlow::EndedUnlaunched() {
-    ReleaseFolder();
+    m_settings.m_folderLock.Release();
     if (m_face.Leaving())
         return Result::Stopped;
     // Without an edition, or with neither archive named, there is nothing to pack; the pack job
@@ -49,7 +50,10 @@ InstallFlow::Result InstallFlow::EndedUnlaunched() {
 }
 
 InstallFlow::Result InstallFlow::PackEnded(const PackRun& run, int okCount) {
-    ReleaseFolder();
+    // A run judged without its process may still be packing: the folder stays taken until the
+    // front end ends.
+    if (run.ProcessWatched())
+        m_settings.m_folderLock.Release();
     int sourceCount = run.SourceCount();
     if (sourceCount > 0 && okCount >= sourceCount) {
         m_face.ShowOutcome("Installed.", true);
@@ -65,9 +69,3 @@ InstallFlow::Result InstallFlow::PackEnded(const PackRun& run, int okCount) {
 InstallFlow::Result InstallFlow::Watch(PackRun& run) {
     return PackEnded(run, run.WaitForEnd());
 }
-
-bool InstallFlow::HoldFolder(const std::string&) {
-    return true;
-}
-
-void InstallFlow::ReleaseFolder() {}

@@ -35,10 +35,6 @@ public:
     static bool IsFolder(const std::string& path);
 
 private:
-    // Where the installation holds the game folder against other installations and restores,
-    // from before the first keep until the outcome.
-    bool HoldFolder(const std::string& gameFolder);
-    void ReleaseFolder();
     // The outcome when no pack run was launched.
     Result EndedUnlaunched();
 

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "config/GameFolderLock.h"
+
 class GameBackup;
 class InstallFrontEnd;
 
@@ -27,12 +29,10 @@ public:
     static bool Worked(Result result) { return result == Result::Restored || result == Result::Incomplete; }
 
 private:
-    // Tells when nothing is kept, reports refused list lines and asks; Restored means go on.
+    // Reads the list, tells when nothing is kept, reports the lines it cannot read and asks;
+    // Restored means go on.
     Result Confirm(GameBackup& backup);
-    // Where the restore holds the game folder against installations and other restores, from
-    // before the question until the outcome.
-    bool HoldFolder(const std::string& gameFolder);
-    void ReleaseFolder();
 
     InstallFrontEnd& m_face;
+    GameFolderLock m_lock;
 };

@@ -10,6 +10,7 @@
 
 #include "AddonLayout.h"
 #include "Driver.h"
+#include "config/GameFolderLock.h"
 
 namespace {
 constexpr DWORD kRunTimeoutMs = 60000;
@@ -20,6 +21,7 @@ const char* const kLicence = "Demo licence: free for private use. Do you accept?
 struct Game {
     AddonLayout layout;
     std::string folder;
+    GameFolderLock elsewhere; // as another installer would hold it
 
     Game() {
         folder = layout.Game().MakeFolder("Kestrel Squad 2");
@@ -291,6 +293,20 @@ const Row kRows[] = {
     {"LicenceNotAccepted", [](Game& g) { g.AddKeys(std::string("eula_text=") + kLicence + "\r\n"); },
      "/S /LOG=\"{log}\" /D={game}", false, 5,
      Log({kLicence, "The licence was not accepted: nothing was installed. /ACCEPT accepts it."}), Unchanged},
+    {"FolderBusyWithAnotherInstallation", [](Game& g) { g.elsewhere.TryAcquire(g.folder.c_str()); },
+     "/S /LOG=\"{log}\" /D={game}", false, 6,
+     [](const Game& g) {
+         return Lines{"Another installation or restore is working on " + g.folder +
+                      ". Wait until it has finished, then try again."};
+     },
+     Unchanged},
+    {"RestoreWhileTheFolderIsBusy", [](Game& g) { g.elsewhere.TryAcquire(g.folder.c_str()); },
+     "/S /RESTORE /LOG=\"{log}\" /D={game}", true, 6,
+     [](const Game& g) {
+         return Lines{"Another installation or restore is working on " + g.folder +
+                      ". Wait until it has finished, then try again."};
+     },
+     Unchanged},
     {"NothingKeptToRestore", [](Game&) {}, "/S /RESTORE /LOG=\"{log}\" /D={game}", false, 0,
      [](const Game& g) { return Lines{"No original game files are kept in " + g.folder + "."}; }, Unchanged},
 };
@@ -327,7 +343,7 @@ TEST(Silent, InstallThenRestoreGivesTheGameBackByteForByteAndAHeldFileLeavesItIn
         Outcome outcome = RunSilent(game, "/S /RESTORE /LOG=\"{log}\" /D={game}");
         EXPECT_EQ(outcome.code, 7u);
         ExpectLines(outcome.log, {"Restore the original game files in " + game.folder +
-                                      "? 2 kept files are put back and 1 added files are removed.",
+                                      "? 2 kept files are put back and 1 added file is removed.",
                                   "Putting back the original game files...",
                                   "1 of 3 files could not be restored; the first was " + game.folder +
                                       "\\data\\gui.txt (error *"});
@@ -337,7 +353,7 @@ TEST(Silent, InstallThenRestoreGivesTheGameBackByteForByteAndAHeldFileLeavesItIn
     EXPECT_EQ(outcome.code, 0u);
     ExpectLines(outcome.log,
                 {"Restore the original game files in " + game.folder +
-                     "? 1 kept files are put back and 0 added files are removed.",
+                     "? 1 kept file is put back and 0 added files are removed.",
                  "Putting back the original game files...", "The original game files are back."});
     EXPECT_EQ(GameFiles(game.folder), before);
 }

@@ -29,6 +29,9 @@ struct JobFixture {
     RecordingOwner owner;
     InstallSettings settings;
     std::function<BOOL(SHELLEXECUTEINFOA*)> shellExecute = ShellExecuteExA;
+    std::function<bool(std::unique_ptr<WorkerThread>&)> startWatcher = [](std::unique_ptr<WorkerThread>& t) {
+        return WorkerThread::Start(t);
+    };
 
     JobFixture() {
         owner.m_window = window.Handle();
@@ -57,6 +60,7 @@ struct JobFixture {
         inputs.nameIsSafe = &RelativeName::IsSafe;
         inputs.tickCount = [tick] { return tick; };
         inputs.shellExecute = shellExecute;
+        inputs.startWatcher = startWatcher;
         return PackJob(std::move(inputs), owner).Run(true);
     }
     std::vector<std::string> Texts() const {
@@ -185,6 +189,18 @@ TEST(PackJob, LaunchedRunWritesOneFreshCrLfLineRunsTheToolAndReportsByToken) {
     ASSERT_TRUE(f.Run(9));
     ASSERT_EQ(f.owner.m_runs.size(), 2u);
     EXPECT_FALSE(f.owner.m_runs[1]->ProcessWatched());
+
+    // Nor may it when the tool runs but its watcher cannot be started: it is told the run failed,
+    // as one nobody watched.
+    f.shellExecute = ShellExecuteExA;
+    f.startWatcher = [](std::unique_ptr<WorkerThread>&) { return false; };
+    f.window.m_reports.clear();
+    ASSERT_TRUE(f.Run(10));
+    ASSERT_EQ(f.owner.m_runs.size(), 3u);
+    EXPECT_FALSE(f.owner.m_runs[2]->ProcessWatched());
+    ASSERT_TRUE(f.window.WaitFor(kMsgPackDone, 10000));
+    EXPECT_EQ(f.window.m_reports.back().wParam, f.owner.m_runs[2]->Token());
+    EXPECT_EQ(f.window.m_reports.back().lParam, MAKELPARAM(0, 1));
 }
 
 TEST(PackJob, BatchFileThatCannotBeMadeIsReportedAndNothingIsLaunched) {
