@@ -307,6 +307,24 @@ const Row kRows[] = {
                       ". Wait until it has finished, then try again."};
      },
      Unchanged},
+    // A line it cannot read stays, with what it may name: the restore is not complete.
+    {"RestoreLeavesALineItCannotRead",
+     [](Game& g) {
+         g.Write("KSInstaller Backup\\KSInstaller Backup.txt", "added new.txt\r\nmoved data\\old.txt\r\n");
+         g.Write("new.txt", "added by an add-on");
+     },
+     "/S /RESTORE /LOG=\"{log}\" /D={game}", false, 7,
+     [](const Game& g) {
+         std::string list = g.folder + "\\KSInstaller Backup\\KSInstaller Backup.txt";
+         return Lines{"1 line of the backup list " + list + " cannot be read: \"moved data\\old.txt\"*",
+                      "Restore the original game files in " + g.folder +
+                          "? 0 kept files are put back and 1 added file is removed.",
+                      "Putting back the original game files...", "The original game files are back."};
+     },
+     [](const Game& game, const Outcome&) {
+         EXPECT_FALSE(PathExists(game.folder + "\\new.txt"));
+         EXPECT_EQ(game.Read("KSInstaller Backup\\KSInstaller Backup.txt"), "moved data\\old.txt\r\n");
+     }},
     {"NothingKeptToRestore", [](Game&) {}, "/S /RESTORE /LOG=\"{log}\" /D={game}", false, 0,
      [](const Game& g) { return Lines{"No original game files are kept in " + g.folder + "."}; }, Unchanged},
 };
