@@ -2,105 +2,92 @@
 #include "config/GameFolderLock.h"
 
 #include <cwchar>
-#include <vector>
+
+#include "framework/WideText.h"
 
 namespace {
-// Vectors, not std::wstring: the library's wide string would add 35 KB to the exe.
-using WideText = std::vector<wchar_t>;
-
-constexpr DWORD kLongestPath = 32768;
+// Room for a MAX_PATH folder with the "\\?\UNC\" a resolved name may begin with.
+constexpr DWORD kPathRoom = MAX_PATH + 8;
 // Global, so that installers of two users on one machine, or an elevated one, see each other too.
 constexpr wchar_t kPrefix[] = L"Global\\KSInstaller game folder ";
-
-WideText Widen(const char* text) {
-    int length = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    WideText wide(length > 0 ? static_cast<size_t>(length) : 1, L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), length);
-    return wide;
-}
-
-bool StripPrefix(WideText& path, const wchar_t* prefix, const wchar_t* replacement) {
-    size_t length = wcslen(prefix);
-    if (path.size() < length || wcsncmp(path.data(), prefix, length) != 0)
-        return false;
-    path.erase(path.begin(), path.begin() + static_cast<std::ptrdiff_t>(length));
-    path.insert(path.begin(), replacement, replacement + wcslen(replacement));
-    return true;
-}
+constexpr size_t kPrefixLength = sizeof kPrefix / sizeof kPrefix[0] - 1;
 
 // The folder as the file system names it: full, in long names and, where the folder can be opened,
-// with links and substituted drives resolved; upper case, without a closing backslash.
-WideText ResolvedFolder(const char* gameFolder) {
-    WideText given = Widen(gameFolder);
+// with links and substituted drives resolved; upper case, without a closing backslash. Returns its
+// length in `folder` (kPathRoom units).
+size_t ResolvedFolder(const char* gameFolder, wchar_t* folder) {
+    WideText given(gameFolder);
     // "D:" alone would be that drive's current directory; a folder held so is the drive's root.
-    if (given.size() == 3 && given[1] == L':')
-        given.insert(given.end() - 1, L'\\');
-    WideText full(kLongestPath, L'\0');
-    DWORD length = GetFullPathNameW(given.data(), kLongestPath, full.data(), nullptr);
-    if (length == 0 || length >= kLongestPath)
-        full = given;
-    else
-        full.resize(static_cast<size_t>(length) + 1);
+    wchar_t root[] = {given.c_str()[0], L':', L'\\', L'\0'};
+    const wchar_t* asked = given.Length() == 2 && given.c_str()[1] == L':' ? root : given.c_str();
+    wchar_t full[kPathRoom];
+    DWORD length = GetFullPathNameW(asked, kPathRoom, full, nullptr);
+    if (length == 0 || length >= kPathRoom) {
+        wcsncpy(full, given.c_str(), kPathRoom - 1);
+        full[kPathRoom - 1] = L'\0';
+    }
 
-    WideText resolved(kLongestPath, L'\0');
-    UniqueFileHandle folder(CreateFileW(full.data(), FILE_READ_ATTRIBUTES,
+    UniqueFileHandle handle(CreateFileW(full, FILE_READ_ATTRIBUTES,
                                         FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    length = folder ? GetFinalPathNameByHandleW(folder.get(), resolved.data(), kLongestPath,
+    wchar_t found[kPathRoom];
+    length = handle ? GetFinalPathNameByHandleW(handle.get(), found, kPathRoom,
                                                 FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)
                     : 0;
-    if (length == 0 || length >= kLongestPath)
-        length = GetLongPathNameW(full.data(), resolved.data(), kLongestPath);
-    if (length == 0 || length >= kLongestPath) {
-        resolved = full;
-        resolved.pop_back();
-    } else {
-        resolved.resize(length);
+    if (length == 0 || length >= kPathRoom)
+        length = GetLongPathNameW(full, found, kPathRoom);
+    if (length == 0 || length >= kPathRoom) {
+        wcscpy(found, full);
+        length = static_cast<DWORD>(wcslen(found));
     }
-    if (!StripPrefix(resolved, L"\\\\?\\UNC\\", L"\\\\"))
-        StripPrefix(resolved, L"\\\\?\\", L"");
-    while (!resolved.empty() && (resolved.back() == L'\\' || resolved.back() == L'/'))
-        resolved.pop_back();
-    if (resolved.empty())
-        return resolved;
+    wchar_t* start = found;
+    if (wcsncmp(found, L"\\\\?\\UNC\\", 8) == 0) {
+        start = found + 6;
+        *start = L'\\';
+    } else if (wcsncmp(found, L"\\\\?\\", 4) == 0) {
+        start = found + 4;
+    }
+    length -= static_cast<DWORD>(start - found);
+    while (length > 0 && (start[length - 1] == L'\\' || start[length - 1] == L'/'))
+        --length;
     // Simple upper casing of each character, the same in every process and language.
-    WideText upper(resolved.size(), L'\0');
-    int mapped =
-        LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, resolved.data(), static_cast<int>(resolved.size()),
-                     upper.data(), static_cast<int>(upper.size()));
+    int mapped = length > 0 ? LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, start, static_cast<int>(length),
+                                           folder, static_cast<int>(length))
+                            : 0;
     if (mapped <= 0)
-        return resolved;
-    upper.resize(static_cast<size_t>(mapped));
-    return upper;
+        wmemcpy(folder, start, length);
+    folder[length] = L'\0';
+    return length;
 }
 
 // The folder itself where the name has room for it, so that a tool lists it readably; its hash
 // where it has not (names end at MAX_PATH). Backslashes would make namespaces of the path.
-WideText ObjectName(const char* gameFolder) {
-    WideText folder = ResolvedFolder(gameFolder);
-    WideText name(kPrefix, kPrefix + wcslen(kPrefix));
-    if (name.size() + folder.size() < MAX_PATH) {
-        for (wchar_t c : folder)
-            name.push_back(c == L'\\' ? L'/' : c);
+void ObjectName(const char* gameFolder, wchar_t (&name)[MAX_PATH]) {
+    wchar_t folder[kPathRoom];
+    size_t length = ResolvedFolder(gameFolder, folder);
+    wcscpy(name, kPrefix);
+    wchar_t* out = name + kPrefixLength;
+    if (kPrefixLength + length < MAX_PATH) {
+        for (size_t i = 0; i < length; ++i)
+            *out++ = folder[i] == L'\\' ? L'/' : folder[i];
     } else {
         unsigned long long hash = 14695981039346656037ull;
-        for (wchar_t c : folder)
-            hash = (hash ^ static_cast<unsigned short>(c)) * 1099511628211ull;
+        for (size_t i = 0; i < length; ++i)
+            hash = (hash ^ static_cast<unsigned short>(folder[i])) * 1099511628211ull;
         for (int shift = 60; shift >= 0; shift -= 4)
-            name.push_back(L"0123456789ABCDEF"[(hash >> shift) & 15]);
+            *out++ = L"0123456789ABCDEF"[(hash >> shift) & 15];
     }
-    name.push_back(L'\0');
-    return name;
+    *out = L'\0';
 }
 } // namespace
 
 bool GameFolderLock::TryAcquire(const char* gameFolder) {
     Release();
-    WideText name = ObjectName(gameFolder);
+    wchar_t name[MAX_PATH];
+    ObjectName(gameFolder, name);
     // The object lives exactly as long as its one handle: whoever made it holds the folder. A
     // process with other rights (an elevated installer) that made it leaves us no access at all.
-    UniqueKernelHandle object(CreateEventW(nullptr, TRUE, FALSE, name.data()));
+    UniqueKernelHandle object(CreateEventW(nullptr, TRUE, FALSE, name));
     if (!object || GetLastError() == ERROR_ALREADY_EXISTS)
         return false;
     m_object = std::move(object);
