@@ -22,31 +22,40 @@ struct IniFixture {
 } // namespace
 
 TEST(GetIniString, ReadsKeysWithIndexAndDefaultsAndCutsAt259Characters) {
-    IniFixture f("[installer]\r\ndialog_title=My Pak\r\ncopy_file_2=b.txt\r\nlong=" + std::string(10000, 'L') +
-                 "\r\nexact=" + std::string(259, 'E') + "\r\n[other]\r\ndialog_title=wrong\r\n");
+    IniFixture f(
+        "[installer]\r\ndialog_title=My Pak\r\ncopy_file_2=b.txt\r\nlong=" + std::string(10000, 'L') +
+        "\r\nexact=" + std::string(259, 'E') + "\r\n[other]\r\ndialog_title=wrong\r\n");
     EXPECT_EQ(f.settings.GetIniString("dialog_title", "x", -1), "My Pak");
     EXPECT_EQ(f.settings.GetIniString("copy_file_", "", 2), "b.txt");
     EXPECT_EQ(f.settings.GetIniString("copy_file_", "", 1), "");
     EXPECT_EQ(f.settings.GetIniString("eula_text", "Carrowind", -1), "Carrowind");
     EXPECT_EQ(f.settings.GetIniString("exact", "", -1), std::string(259, 'E'));
-    std::string cut = f.settings.GetIniString("long", "", -1);
-    EXPECT_LE(cut.size(), 259u);
-    EXPECT_EQ(cut, std::string(cut.size(), 'L'));
+    EXPECT_EQ(f.settings.GetIniString("long", "", -1), std::string(259, 'L'));
 
     f.settings.m_iniPath = f.folder / "missing.ini";
-    EXPECT_EQ(f.settings.GetIniString("dialog_title", "Carrowind Expansion Pak", -1), "Carrowind Expansion Pak");
+    EXPECT_EQ(f.settings.GetIniString("dialog_title", "Carrowind Expansion Pak", -1),
+              "Carrowind Expansion Pak");
 }
 
 TEST(InstallSettings, ConstructorReadsArchivesAndEditionFromTheProgramFolder) {
-    InstallSettings settings;
     char module[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
     std::string exe(module, length);
-    EXPECT_EQ(settings.GetProgramDir(), exe.substr(0, exe.rfind('\\')));
-    EXPECT_EQ(settings.m_iniPath, settings.GetProgramDir() + "\\install.ini");
+    const std::string folder = exe.substr(0, exe.rfind('\\'));
+    // An install.ini beside the test program, for this test alone.
+    const std::string ini = folder + "\\install.ini";
+    WritePrivateProfileStringA("installer", "ks_version", "KS2", ini.c_str());
+    WritePrivateProfileStringA("installer", "source_pff", "newgui.pff", ini.c_str());
+    WritePrivateProfileStringA("installer", "destination_pff", "resource.pff", ini.c_str());
+    InstallSettings settings;
+    EXPECT_EQ(settings.GetProgramDir(), folder);
+    EXPECT_EQ(settings.m_iniPath, ini);
     EXPECT_EQ(settings.m_section, "installer");
-    EXPECT_TRUE(settings.m_sourcePffs.empty()); // no install.ini next to the test program
+    EXPECT_EQ(settings.m_editionCode, "KS2");
+    EXPECT_EQ(settings.m_sourcePffs, std::vector<std::string>{"newgui.pff"});
+    EXPECT_EQ(settings.m_destinationPff, "resource.pff");
     EXPECT_EQ(settings.m_owner, nullptr);
+    DeleteFileA(ini.c_str());
 }
 
 TEST(FolderFromCommandLine, FollowsTheWayWindowsSplitsTheProgramPath) {
