@@ -1,6 +1,7 @@
 // Starts the installer in its own process and drives its windows from outside, with bounded waits.
 #include "Driver.h"
 
+#include <algorithm>
 #include <vector>
 
 namespace {
@@ -100,12 +101,16 @@ bool Driver::WaitForExit(DWORD timeoutMs) const {
 
 std::string Driver::Text(HWND window) {
     // WM_GETTEXT is carried across processes, so it reads another process's controls too.
-    char text[1024];
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &length))
+        return std::string();
+    // A licence may be as long as a profile string: 32,767 characters.
+    std::vector<char> text(std::min<DWORD_PTR>(length, 32767) + 1);
     DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
+    if (!SendMessageTimeoutA(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                              SMTO_ABORTIFHUNG, kTimeoutMs, &copied))
         return std::string();
-    return std::string(text, copied < sizeof text ? copied : sizeof text - 1);
+    return std::string(text.data(), std::min<DWORD_PTR>(copied, text.size() - 1));
 }
 
 std::string Driver::ItemText(HWND dialog, int id) {
@@ -132,30 +137,30 @@ bool Driver::Dismiss(HWND box, int id) {
     return false;
 }
 
-void Driver::Settle(HWND window) {
+bool Driver::Settle(HWND window) {
     // Posted messages to one thread come out in the order they were posted, whichever of its
     // windows they are for: once a marker posted to the window's edit box shows, everything
     // posted before it has been handled (or a box it opened is running). Sent probes alone
     // cannot tell: one may slip in between a handled probe and the post still queued.
-    DWORD_PTR ignored;
+    DWORD_PTR limit = 0;
     HWND edit = FindWindowExA(window, nullptr, "Edit", nullptr);
     if (!edit) {
-        for (int probe = 0; probe < 2; ++probe)
-            SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &ignored);
-        return;
+        return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &limit) &&
+               SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &limit);
     }
     // The text limit of a read-only box is the marker: two values that differ from each other.
     const DWORD_PTR kMarkers[] = {0x7FFFFFFE, 0x7FFFFFFD};
-    DWORD_PTR limit = 0;
     if (!SendMessageTimeoutA(edit, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &limit))
-        return;
+        return false;
     DWORD_PTR marker = limit == kMarkers[0] ? kMarkers[1] : kMarkers[0];
     PostMessageA(edit, EM_SETLIMITTEXT, marker, 0);
     for (DWORD start = GetTickCount(); GetTickCount() - start < kTimeoutMs; Sleep(1)) {
-        if (!SendMessageTimeoutA(edit, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &limit) ||
-            limit == marker)
-            return;
+        if (!SendMessageTimeoutA(edit, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &limit))
+            return false;
+        if (limit == marker)
+            return true;
     }
+    return false;
 }
 
 std::string WindowsPath(const std::string& unixPath) {

@@ -79,10 +79,10 @@ void NoBoxes(InstallerRun& run) {
 }
 
 void Install(InstallerRun& run) {
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     ASSERT_TRUE(run.Enabled(kInstall)) << "folder box: " << run.Folder();
     Driver::Click(run.window, kInstall);
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
 }
 
 // A game ready to pack: archives configured and the stand-in pack tool in the given mode; an empty
@@ -290,7 +290,7 @@ const Row kRows[] = {
      [](InstallerRun& run, AddonLayout& layout) {
          Install(run);
          Answer(run.driver, "KSInstaller", "The file does not exist: " + layout.Game() / "pack.exe");
-         Driver::Settle(run.window);
+         EXPECT_TRUE(Driver::Settle(run.window));
          EXPECT_TRUE(run.Enabled(kInstall));
      }},
     {"PackToolFailing", PackGame("fail"),
@@ -366,7 +366,7 @@ const Row kRows[] = {
          EXPECT_TRUE(StartsWith(Driver::BoxText(box), "The game archive " + layout.Game() / "resource.pff" +
                                                           " could not be kept before packing (error "));
          EXPECT_TRUE(Driver::Dismiss(box, IDOK));
-         Driver::Settle(run.window);
+         EXPECT_TRUE(Driver::Settle(run.window));
          EXPECT_TRUE(run.Enabled(kInstall));
          EXPECT_EQ(ReadWholeFile(layout.Game() / "gui.txt"), "original");
          EXPECT_EQ(ReadWholeFile(layout.Game() / "resource.pff"), "destination");

@@ -85,7 +85,7 @@ bool ShowsIcon(HWND box, LPCSTR standardIcon) {
 struct BrowseRun : InstallerRun {
     BrowseRun(const AddonLayout& layout, const std::string& workingDir) : InstallerRun(layout, workingDir) {
         if (window)
-            Driver::Settle(window);
+            EXPECT_TRUE(Driver::Settle(window));
     }
     HWND OpenBrowse() const {
         Driver::Click(window, kChangePath);
@@ -100,7 +100,7 @@ struct BrowseRun : InstallerRun {
         SendMessageTimeoutW(FileNameEdit(open), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
                             SMTO_ABORTIFHUNG, Driver::kTimeoutMs, &ignored);
         bool closed = Driver::Dismiss(open, button);
-        Driver::Settle(window);
+        EXPECT_TRUE(Driver::Settle(window));
         return closed;
     }
     bool Choose(const std::string& path, int button = IDOK) const { return Choose(Wide(path), button); }
@@ -124,7 +124,7 @@ TEST(ChangePath, OpensOnTheArchiveAndTakesTheChosenFilesFolder) {
     EXPECT_EQ(layout.GameDir().substr(layout.GameDir().rfind('\\') + 1), Driver::ItemText(open, 0x471));
     EXPECT_FALSE(IsWindowEnabled(run.window)) << "the main window must wait for the dialog";
     EXPECT_TRUE(Driver::Dismiss(open, IDOK));
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     EXPECT_EQ(run.Folder(), layout.GameDir());
     EXPECT_FALSE(run.Enabled(kResetDefault));
     EXPECT_TRUE(run.Enabled(kInstall));
@@ -190,7 +190,7 @@ TEST(ChangePath, RegisteredFolderWithTrailingBackslashChosenAgainKeepsResetDisab
     ASSERT_NE(open, nullptr);
     EXPECT_EQ(Driver::Text(FileNameEdit(open)), "resource.pff");
     EXPECT_TRUE(Driver::Dismiss(open, IDOK));
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     EXPECT_EQ(run.Folder(), layout.GameDir());
     EXPECT_FALSE(run.Enabled(kResetDefault));
     EXPECT_TRUE(run.Exit());
@@ -219,7 +219,7 @@ TEST(ChangePath, FolderTheProgramCannotReachIsReportedAndEmptied) {
     EXPECT_EQ(Driver::BoxText(box), "The path " + std::string(reached) + " is not valid.");
     EXPECT_TRUE(ShowsIcon(box, IDI_EXCLAMATION));
     EXPECT_TRUE(Driver::Dismiss(box, IDOK));
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     EXPECT_EQ(run.Folder(), "");
     EXPECT_FALSE(run.Enabled(kInstall));
     EXPECT_TRUE(run.Enabled(kResetDefault));
@@ -249,7 +249,7 @@ TEST(ChangePath, BrowsingLeavesTheCurrentDirectoryWhereTheProgramStarted) {
     ASSERT_EQ(Driver::ItemText(open, 0x471), "elsewhere");
     SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x.pff"));
     ASSERT_TRUE(Driver::Dismiss(open, IDOK));
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     ASSERT_EQ(run.Folder(), elsewhere);
     EXPECT_EQ(CurrentDirectoryOf(run.driver.Process()), Wide(work + "\\"));
     EXPECT_TRUE(run.Exit());

@@ -77,7 +77,7 @@ struct PackInstall {
     }
     void StartAs(const std::string& commandLine, const std::string& workingDir) {
         window = driver.StartAs(layout.Exe(), commandLine, workingDir) ? driver.WaitForMainWindow() : nullptr;
-        Driver::Settle(window);
+        EXPECT_TRUE(Driver::Settle(window));
     }
     void SetMode(const std::string& mode) const { WriteFileText(game + "\\pack-mode.txt", mode + "\r\n"); }
     static void WriteFileText(const std::string& path, const std::string& text) {
@@ -110,7 +110,7 @@ struct PackInstall {
     }
     void Press(int id) const {
         Driver::Click(window, id);
-        Driver::Settle(window);
+        EXPECT_TRUE(Driver::Settle(window));
     }
     bool Exit() const {
         Driver::Click(window, kExit);
@@ -132,7 +132,7 @@ TEST(PackRun, SuccessShowsInstallDoneLeavesTheButtonInertAndTheLogBehind) {
         PostMessageA(run.window, message, 0, 0);
         PostMessageA(run.window, message, 0xDEADBEEF, MAKELPARAM(9, 1));
     }
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     EXPECT_TRUE(run.driver.NoDialogFor("kit", 300));
     EXPECT_TRUE(Driver::ItemEnabled(run.window, kInstall));
 
@@ -141,7 +141,7 @@ TEST(PackRun, SuccessShowsInstallDoneLeavesTheButtonInertAndTheLogBehind) {
     run.Press(kInstall);
     ASSERT_TRUE(run.Answer("kit", "Install done."));
     EXPECT_TRUE(run.driver.NoDialogFor("kit", 300));
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     EXPECT_EQ(Matches(run.game, "log_*.txt").size(), 1u);
     EXPECT_EQ(Driver::ItemText(run.window, kInstall), "Done");
     EXPECT_TRUE(Driver::ItemEnabled(run.window, kInstall));
@@ -171,7 +171,7 @@ TEST(PackRun, FailedSourceIsReportedWithTheLogAndTheWindowIsReadyForAnotherTry) 
     EXPECT_EQ(Driver::ItemText(run.window, kStatus), "Packing failed.");
     ASSERT_TRUE(Driver::Dismiss(box, IDOK));
     EXPECT_TRUE(run.driver.NoDialogFor("kit", 300)); // never "Install done."
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     EXPECT_EQ(Driver::ItemText(run.window, kStatus), "");
     EXPECT_EQ(Driver::ItemText(run.window, kInstall), "Install New GUI");
     EXPECT_TRUE(Driver::ItemEnabled(run.window, kInstall));
@@ -208,7 +208,7 @@ TEST(PackRun, ExitWhilePackingEndsCleanlyWithoutABoxAndNeitherQueuedClicksNorFor
     for (DWORD start = GetTickCount();
          Driver::ItemEnabled(run.window, kInstall) && GetTickCount() - start < 5000;)
         Sleep(20);
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     EXPECT_FALSE(Driver::ItemEnabled(run.window, kInstall));
     EXPECT_FALSE(Driver::ItemEnabled(run.window, kChangePath));
     EXPECT_TRUE(Driver::ItemEnabled(run.window, kExit));
@@ -377,7 +377,7 @@ TEST(PackRun, ExitDuringABigCopyEndsCleanlyWithTheOldOrTheNewGameFileAndNoPartOf
     // Other presses meanwhile start nothing: no browse dialog, no second copy.
     for (int id : {kChangePath, 1004, kInstall})
         Driver::Click(run.window, id);
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     EXPECT_TRUE(run.driver.NoDialogFor("Browse for Kestrel Squad Folder", 1));
     EXPECT_TRUE(run.Exit());
     EXPECT_EQ(run.ExitCode(), 0u);

@@ -76,7 +76,7 @@ TEST(Restore, TwoInstallationsThenOneRestoreGiveTheGameFolderAsItWasBeforeTheFir
     HWND question = run.driver.WaitForDialog("KSInstaller");
     ASSERT_NE(question, nullptr);
     PostMessageA(run.window, 1726, 0, 0);
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     EXPECT_EQ(Driver::BoxText(question), game.Question());
     EXPECT_TRUE(Driver::Dismiss(question, IDCANCEL));
     EXPECT_TRUE(run.driver.NoDialogFor("KSInstaller", 300));
