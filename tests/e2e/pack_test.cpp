@@ -198,33 +198,45 @@ TEST(PackRun, SilentOrVanishingToolIsAFailureNotAWaitForEver) {
 }
 
 TEST(PackRun, ExitWhilePackingEndsCleanlyWithoutABoxAndNeitherQueuedClicksNorForeignReportsFinishIt) {
-    PackInstall run("slow 2");
+    PackInstall run("slow 4");
     ASSERT_NE(run.window, nullptr);
-    // Clicks queued behind the install press arrive before the run's first report.
-    Driver::Click(run.window, kInstall);
-    Driver::Click(run.window, kChangePath);
-    run.Press(kResetDefault);
-    EXPECT_TRUE(run.driver.NoDialogFor("Browse for Kestrel Squad Folder", 300));
-    for (DWORD start = GetTickCount();
-         Driver::ItemEnabled(run.window, kInstall) && GetTickCount() - start < 5000;)
+    run.Press(kInstall);
+    for (DWORD start = GetTickCount(); Driver::ItemText(run.window, kStatus).rfind("Packing", 0) != 0 &&
+                                       GetTickCount() - start < Driver::kTimeoutMs;)
         Sleep(20);
-    EXPECT_TRUE(Driver::Settle(run.window));
-    EXPECT_FALSE(Driver::ItemEnabled(run.window, kInstall));
-    EXPECT_FALSE(Driver::ItemEnabled(run.window, kChangePath));
-    EXPECT_TRUE(Driver::ItemEnabled(run.window, kExit));
+    ASSERT_EQ(Driver::ItemText(run.window, kStatus).rfind("Packing", 0), 0u) << "packing never began";
+    // Clicks queued before the buttons went grey reach the window while packing runs; reports
+    // from anyone but the run itself come in too.
+    Driver::Click(run.window, kChangePath);
+    Driver::Click(run.window, kResetDefault);
     PostMessageA(run.window, 2061, 1, MAKELPARAM(1, 1));
     PostMessageA(run.window, 2061, 0xDEADBEEF, -1);
     PostMessageA(run.window, 1726, 0, 0);
-    EXPECT_TRUE(run.driver.NoDialogFor("kit", 300));
-    EXPECT_FALSE(Driver::ItemEnabled(run.window, kInstall));
+    EXPECT_TRUE(Driver::Settle(run.window));
+    EXPECT_TRUE(run.driver.NoDialogFor("Browse for Kestrel Squad Folder", 300));
+    EXPECT_TRUE(run.driver.NoDialogFor("kit", 1));
     EXPECT_TRUE(run.driver.NoDialogFor("KSInstaller", 1));
+    EXPECT_FALSE(Driver::ItemEnabled(run.window, kInstall));
+    EXPECT_FALSE(Driver::ItemEnabled(run.window, kChangePath));
+    EXPECT_TRUE(Driver::ItemEnabled(run.window, kExit));
+    EXPECT_EQ(Driver::ItemText(run.window, kStatus).rfind("Packing", 0), 0u) << "the tool ended too soon";
 
+    // Exit while the tool really runs: it has written down its arguments.
+    for (DWORD start = GetTickCount();
+         !PathExists(run.game + "\\pack-args.txt") && GetTickCount() - start < Driver::kTimeoutMs;)
+        Sleep(20);
+    ASSERT_TRUE(PathExists(run.game + "\\pack-args.txt")) << "the tool never started";
     EXPECT_TRUE(run.Exit());
     EXPECT_EQ(run.ExitCode(), 0u);
-    // The tool runs on; let it finish before its folder is removed.
-    for (DWORD start = GetTickCount(); ReadWholeFile(run.LogPath()).empty() && GetTickCount() - start < 6000;)
-        Sleep(50);
-    Sleep(200);
+    // The tool runs on; the folders may go once the interpreter has written its log and let it go.
+    bool ended = false;
+    for (DWORD start = GetTickCount(); !ended && GetTickCount() - start < 20000; Sleep(50)) {
+        std::string log = run.LogPath();
+        ended =
+            !ReadWholeFile(log).empty() &&
+            UniqueFileHandle(CreateFileA(log.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+    }
+    EXPECT_TRUE(ended) << "the pack run did not end";
 }
 
 TEST(PackRun, GameFolderWithAmpersandAndPercentReachesTheToolUnchanged) {
