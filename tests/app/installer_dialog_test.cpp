@@ -5,8 +5,6 @@
 
 #include <commctrl.h>
 
-#include <memory>
-
 #include "app/InstallerDialog.h"
 #include "pack/PackJob.h"
 #include "res/resource.h"
@@ -51,32 +49,22 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override {
         if (message != WM_TIMER || wParam != kAnswerTimer)
             return InstallerDialog::OnMessage(message, wParam, lParam, result);
-        if (!m_box) {
-            EnumThreadWindows(GetCurrentThreadId(), FindBox, reinterpret_cast<LPARAM>(this));
-            if (m_box)
-                PostMessageA(m_box, WM_COMMAND, IDOK, 0);
-        } else if (!IsWindow(m_box)) {
+        if (!m_box && (m_box = FindWindowA("#32770", "KSInstaller"))) {
+            char text[512] = "";
+            GetDlgItemTextA(m_box, 0xFFFF, text, sizeof text);
+            m_boxText = text;
+            PostMessageA(m_box, WM_COMMAND, IDOK, 0);
+        } else if (m_box && !IsWindow(m_box)) {
             // Gone, so the handler that showed it has returned.
             m_installEnabled = IsWindowEnabled(GetDlgItem(Handle(), IDC_INSTALL)) != FALSE;
-        }
-        if ((m_box && !IsWindow(m_box)) || GetTickCount() - m_started > 10000)
             EndDialog(IDCANCEL);
+        } else if (GetTickCount() - m_started > 10000) {
+            EndDialog(IDCANCEL);
+        }
         return true;
     }
 
 private:
-    static BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
-        auto* self = reinterpret_cast<FailedRunDialog*>(parameter);
-        char text[256];
-        if (window == self->Handle() || !IsWindowVisible(window) ||
-            !GetWindowTextA(window, text, sizeof text))
-            return TRUE;
-        self->m_box = window;
-        GetDlgItemTextA(window, 0xFFFF, text, sizeof text);
-        self->m_boxText = text;
-        return FALSE;
-    }
-
     HWND m_box = nullptr;
     DWORD m_started = 0;
 };
