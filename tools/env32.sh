@@ -24,14 +24,15 @@ MIRROR=$(sed -n 's/^URIs: *//p' "$SOURCES" 2>/dev/null | head -1)
 MIRROR=${MIRROR%% *}
 MIRROR=${MIRROR:-http://deb.debian.org/debian}
 # A change of recipe gets a new archive instead of reusing an old one.
-KEY=$(echo "3 $PACKAGES $MIRROR" | md5sum | cut -c1-12)
+KEY=$(echo "4 $PACKAGES $MIRROR" | md5sum | cut -c1-12)
 TARBALL=$CACHE/chroot-i386-$KEY.tar
 QEMU=$CACHE/qemu/i386-binfmt-P
 BINFMT=/proc/sys/fs/binfmt_misc
 PROBE=$CACHE/qemu/probe-i386
 
+# Progress goes to standard error: callers capture what some steps print on standard output.
 die() { echo "env32: $*" >&2; exit 1; }
-say() { echo "env32: $*"; }
+say() { echo "env32: $*" >&2; }
 
 # The host's own packages stay as they are: downloads use a private apt state in the cache.
 host_apt() {
@@ -45,6 +46,16 @@ EOF
   apt-get -qq -o Dir::Etc::SourceList="$a/sources.list" -o Dir::Etc::SourceParts=- \
     -o Dir::State="$a/state" -o Dir::Cache="$a/cache" -o APT::Architectures=amd64 \
     -o APT::Sandbox::User=root "$@" </dev/null
+}
+
+# A mirror in the middle of a sync serves indexes that fail their checks for a while.
+apt_update() {
+  local t
+  for t in 15 30 45 0; do
+    host_apt update && return
+    [ $t != 0 ] || return 1
+    sleep $t
+  done
 }
 
 # PACKAGE=VERSION... unpacked into DIR.
@@ -61,7 +72,7 @@ fetch_unpack() {
 ensure_qemu() {
   [ -x "$CACHE/qemu/qemu-i386" ] && return
   say "fetching qemu-user 10 from bookworm-backports"
-  host_apt update || die "apt-get update of bookworm-backports failed"
+  apt_update || die "apt-get update of bookworm-backports failed"
   rm -rf "$CACHE/qemu.tmp"
   fetch_unpack "$CACHE/qemu.tmp" qemu-user/bookworm-backports
   mkdir -p "$CACHE/qemu"
@@ -130,18 +141,22 @@ build_chroot() {
   in_ns "" debootstrap --arch=i386 --variant=minbase bookworm "$s" "$MIRROR" >"$CACHE/debootstrap.log" 2>&1 ||
     die "debootstrap failed; see $CACHE/debootstrap.log"
   cp /etc/resolv.conf "$s/etc/resolv.conf"
-  rm -f "$s/etc/apt/sources.list"
-  cp "$SOURCES" "$s/etc/apt/sources.list.d/debian.sources" 2>/dev/null || true
+  # The suites the 64-bit server and C library are fetched from too, so their versions can
+  # match; a test chroot needs no security suite, whose i386 index a mirror may serve broken.
+  rm -f "$s"/etc/apt/sources.list.d/*
+  printf 'deb %s bookworm main\ndeb %s bookworm-updates main\n' "$MIRROR" "$MIRROR" >"$s/etc/apt/sources.list"
   cp /etc/apt/apt.conf.d/99* "$s/etc/apt/apt.conf.d/" 2>/dev/null || true
   say "installing $PACKAGES in it"
-  in_ns "$s" "$SELF" _sh "$s" "apt-get -qq update && apt-get -qq install -y --no-install-recommends $PACKAGES >/dev/null && apt-get clean" ||
+  # Retried as apt_update is.
+  in_ns "$s" "$SELF" _sh "$s" "for t in 1 2 3 0; do apt-get -qq update && break; [ \$t != 0 ] || exit 1; sleep \$((t * 15)); done &&
+    apt-get -qq install -y --no-install-recommends $PACKAGES >/dev/null && apt-get clean" ||
     die "installing $PACKAGES in the i386 chroot failed"
   # The native server of the same version, with the 64-bit C library it needs.
   local wine libc
   wine=$(in_ns "" "$SELF" _sh "$s" "dpkg-query -W -f='\${Version}' wine32")
   libc=$(in_ns "" "$SELF" _sh "$s" "dpkg-query -W -f='\${Version}' libc6")
   say "adding the 64-bit wineserver $wine"
-  host_apt update || die "apt-get update failed"
+  apt_update || die "apt-get update failed"
   rm -rf "$CACHE/amd64.tmp"
   fetch_unpack "$CACHE/amd64.tmp" "wine64=$wine" "libc6=$libc"
   cp "$CACHE/amd64.tmp/usr/lib/wine/wineserver64" "$s/usr/lib/wine/"
@@ -150,7 +165,7 @@ build_chroot() {
   cp -a "$CACHE/amd64.tmp/lib64/." "$s/usr/lib64/"
   [ -e "$s/lib64" ] || ln -s usr/lib64 "$s/lib64"
   rm -rf "$CACHE/amd64.tmp" "$s"/var/lib/apt/lists/*_Packages
-  chroot_sh "$s" "/usr/lib/wine/wineserver64 --version" >/dev/null 2>&1 || die "the 64-bit wineserver does not start in the chroot"
+  in_ns "" "$SELF" _sh "$s" "/usr/lib/wine/wineserver64 --version" >/dev/null 2>&1 || die "the 64-bit wineserver does not start in the chroot"
   chmod 755 "$s"
   tar -C "$s" --numeric-owner -cf "$TARBALL.part" . && mv "$TARBALL.part" "$TARBALL"
   rm -rf "$s"
