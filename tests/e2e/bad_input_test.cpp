@@ -456,7 +456,8 @@ TEST_P(BadInput, EndsCleanlyWithAClearMessageAndWritesNothingElsewhere) {
         }
         run.window = run.driver.WaitForMainWindow(1);
     }
-    ASSERT_NE(run.window, nullptr) << "no window";
+    ASSERT_NE(run.window, nullptr) << "no window; the installer "
+                                   << (run.driver.HasExited() ? "ended" : "runs");
     EXPECT_TRUE(licence == row.licence) << "licence question of " << licence.size() << " characters";
     row.act(run, layout);
     // Any box the row left open is a finding.
