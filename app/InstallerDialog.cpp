@@ -99,7 +99,7 @@ bool InstallerDialog::ValidateGameFolder() {
         m_gamePath.clear();
         RefreshFolderBox();
     }
-    m_installButton.Enable(valid);
+    m_installButton.Enable(valid && !OutcomePending());
     return valid;
 }
 
@@ -112,10 +112,11 @@ void InstallerDialog::ResetToDefaultFolder() {
 
 void InstallerDialog::EnableControls(bool enable) {
     m_installStarted = true;
-    m_installButton.Enable(enable);
-    m_resetDefaultButton.Enable(enable && m_folderDiffersFromDefault);
     if (enable)
         m_exitButton.Enable(true);
+    enable = enable && !OutcomePending();
+    m_installButton.Enable(enable);
+    m_resetDefaultButton.Enable(enable && m_folderDiffersFromDefault);
     m_changePathButton.Enable(enable);
     EnableMenuItem(GetSystemMenu(Handle(), FALSE), IDM_RESTORE,
                    MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
@@ -135,7 +136,7 @@ LRESULT InstallerDialog::OnSysCommand(WPARAM id, LPARAM) {
 
 void InstallerDialog::OnRestore() {
     // Not while a run is busy with the game files: its boxes let a posted command through.
-    if (m_busy || m_packRun)
+    if (m_busy || m_packRun || OutcomePending())
         return;
     if (m_gamePath.empty() || GetFileAttributesA(m_gamePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
         ShowNotice("Choose an existing game folder before restoring.", true);
@@ -187,7 +188,7 @@ LRESULT InstallerDialog::OnQueryDragIcon(WPARAM, LPARAM) {
 
 void InstallerDialog::OnChangePath() {
     // Not during an installation's copies, nor a click queued before packing disabled the button.
-    if (m_busy || m_packRun)
+    if (m_busy || m_packRun || OutcomePending())
         return;
     const std::string& archive = m_settings->m_destinationPff;
     std::string initialName;
@@ -217,7 +218,7 @@ void InstallerDialog::OnChangePath() {
 }
 
 void InstallerDialog::OnResetDefault() {
-    if (m_busy || m_packRun)
+    if (m_busy || m_packRun || OutcomePending())
         return;
     ResetToDefaultFolder();
     // The detected folder may be missing; the install button must follow it, as at start-up.
@@ -247,6 +248,9 @@ bool InstallerDialog::Install() {
         return false;
     }
     m_settings->m_gameFolder = m_gamePath;
+    // Held until the outcome is known: nothing is changed while another window works on the folder.
+    if (!m_settings->LockGameFolder())
+        return false;
     // The copies let the window's messages through: nothing but Exit may be pressed meanwhile.
     EnableControls(false);
     FileCopier(*m_settings).CopyListedFiles(m_gamePath);
@@ -255,6 +259,7 @@ bool InstallerDialog::Install() {
     m_status.Clear();
     if (m_settings->RunPackJob(true))
         return true;
+    m_settings->m_folderLock.Release();
     EnableControls(true);
     return false;
 }
@@ -298,6 +303,9 @@ void InstallerDialog::OnDestroy() {
 }
 
 int InstallerDialog::ShowNotice(std::string text, bool plain) {
+    // Once the user is leaving, nothing more is said.
+    if (IsEnding())
+        return IDCANCEL;
     WPARAM address = m_pendingTexts.Add(std::move(text));
     return static_cast<int>(OnShowText(address, plain ? 1 : 0));
 }
@@ -309,6 +317,8 @@ void InstallerDialog::PostNotice(std::string text, bool plain) {
 }
 
 void InstallerDialog::ShowWarning(std::string text) {
+    if (IsEnding())
+        return;
     ShowMessageBox(Handle(), text, MB_OK | MB_ICONEXCLAMATION, kNoticeCaption);
 }
 
@@ -345,7 +355,7 @@ LRESULT InstallerDialog::OnDone(WPARAM, LPARAM) {
 LRESULT InstallerDialog::OnShowText(WPARAM text, LPARAM plain) {
     // Only texts handed over through ShowNotice or PostNotice are ours to show and free.
     std::unique_ptr<std::string> owned = m_pendingTexts.Take(text);
-    if (!owned)
+    if (!owned || IsEnding())
         return 0;
     return ShowMessageBox(Handle(), *owned, plain ? MB_OK : MB_OKCANCEL | MB_ICONQUESTION, kNoticeCaption);
 }
@@ -361,6 +371,10 @@ LRESULT InstallerDialog::OnPackDone(WPARAM token, LPARAM counts) {
         return 0;
     std::shared_ptr<PackRun> run = std::move(m_packRun);
     KillTimer(Handle(), kPackClock);
+    // A run judged without its process may still be packing: the folder stays taken, and every
+    // button but Exit off, until the window closes.
+    if (run->ProcessWatched())
+        m_settings->m_folderLock.Release();
     // The number of sources is the run's own; the message only has room for a clamped copy.
     int okCount = LOWORD(counts);
     int sourceCount = run->SourceCount();
@@ -373,13 +387,10 @@ LRESULT InstallerDialog::OnPackDone(WPARAM token, LPARAM counts) {
                    FormatText("Packing failed: %d of %d archives reported OK. See the log %s", okCount,
                               sourceCount, run->LogPath().c_str()),
                    MB_OK | MB_ICONEXCLAMATION, kNoticeCaption);
-    // Back to ready: the buttons as before packing and the install button usable again. A run
-    // judged without its process may still be packing: a second one must never start beside it.
+    // Back to ready: the buttons as before packing and the install button usable again.
     m_status.Clear();
     EnableControls(true);
     if (run->ProcessWatched())
         m_installStarted = false;
-    else
-        m_installButton.Enable(false);
     return 0;
 }

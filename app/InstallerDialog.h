@@ -49,6 +49,8 @@ private:
     void EnableControls(bool enable);
     void RefreshFolderBox() { UpdateData(false); }
     bool Install();
+    // An installation still holds the game folder after its end: its outcome is not known.
+    bool OutcomePending() const { return !m_busy && !m_packRun && m_settings->m_folderLock.Held(); }
     // True when the message carries the token of the run in flight.
     bool IsOurPackRun(WPARAM token) const;
 

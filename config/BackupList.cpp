@@ -5,7 +5,6 @@
 #include <memory>
 
 #include "config/RelativeName.h"
-#include "framework/FileTransfer.h"
 #include "framework/Handles.h"
 
 namespace {
@@ -14,6 +13,7 @@ constexpr DWORD kMaxListSize = 1 << 20;
 
 const char* const kKept = "kept ";
 const char* const kAdded = "added ";
+const char* const kByteOrderMark = "\xEF\xBB\xBF";
 
 bool StartsWith(const std::string& text, const char* start) {
     return text.compare(0, strlen(start), start) == 0;
@@ -28,6 +28,22 @@ DWORD WriteText(HANDLE file, const std::string& text) {
     return FlushFileBuffers(file) ? ERROR_SUCCESS : GetLastError();
 }
 
+// The whole list from where the file pointer stands. Taken for no list, a list held by another
+// program or cut short would have its first originals kept again over the old ones and its unread
+// lines cut off by the next append.
+DWORD ReadWhole(HANDLE file, std::string& text) {
+    std::unique_ptr<char[]> buffer(new char[kMaxListSize]);
+    DWORD size = 0;
+    for (DWORD got = 1; got > 0 && size < kMaxListSize; size += got) {
+        if (!ReadFile(file, buffer.get() + size, kMaxListSize - size, &got, nullptr))
+            return GetLastError();
+    }
+    if (size == kMaxListSize)
+        return ERROR_FILE_TOO_LARGE;
+    text.assign(buffer.get(), size);
+    return ERROR_SUCCESS;
+}
+
 std::string LineOf(const BackupList::Entry& entry) {
     return (entry.kept ? kKept : kAdded) + entry.name + "\r\n";
 }
@@ -40,24 +56,37 @@ BackupList::BackupList(const std::string& gameFolder) : m_gameFolder(gameFolder)
     m_path = BackupFolder() + "\\" + kFileName;
 }
 
-bool BackupList::IsReserved(const std::string& name) {
-    std::string::size_type end = name.find_first_of("\\/");
-    std::string first = name.substr(0, end);
-    return lstrcmpiA(first.c_str(), kFolderName) == 0 || lstrcmpiA(name.c_str(), kFileName) == 0;
+bool BackupList::IsReserved(const std::string& given) const {
+    // Both lie in the game folder: the name as the disk resolves it leads into the backup exactly
+    // when its first part is the backup folder's, whatever short name or spelling it came in.
+    const std::string name = RelativeName::LongName(m_gameFolder, given);
+    if (RelativeName::SameName(name.substr(0, name.find('\\')), kFolderName))
+        return true;
+    if (RelativeName::SameName(name, kFileName) || RelativeName::SameName(name, kTemporaryName))
+        return true;
+    // By a short name inside the backup, its kept copy would be some other file there.
+    return !RelativeName::SameName(RelativeName::LongName(BackupFolder(), name), name);
 }
 
 const BackupList::Entry* BackupList::Find(const std::string& name) const {
-    for (const Entry& entry : m_entries) {
-        if (lstrcmpiA(entry.name.c_str(), name.c_str()) == 0)
-            return &entry;
+    const std::string wanted = RelativeName::LongName(m_gameFolder, name);
+    for (size_t i = 0; i < m_entries.size(); ++i) {
+        if (RelativeName::SameName(m_longNames[i], wanted))
+            return &m_entries[i];
     }
     return nullptr;
 }
 
+void BackupList::Add(const Entry& entry) {
+    m_entries.push_back(entry);
+    m_longNames.push_back(RelativeName::LongName(m_gameFolder, entry.name));
+}
+
 bool BackupList::Load() {
     m_entries.clear();
+    m_longNames.clear();
     m_refused.clear();
-    m_wholeLength = 0;
+    m_torn = false;
     m_loadError = ERROR_SUCCESS;
     if (m_gameFolder.empty())
         return false;
@@ -69,27 +98,21 @@ bool BackupList::Load() {
             m_loadError = error;
         return false;
     }
-    // Taken for no list, a list held by another program or cut short would have its first
-    // originals kept again over the old ones and its unread lines cut off by the next append.
-    std::unique_ptr<char[]> buffer(new char[kMaxListSize]);
-    DWORD size = 0;
-    if (!ReadFile(file.get(), buffer.get(), kMaxListSize, &size, nullptr))
-        m_loadError = GetLastError();
-    else if (size == kMaxListSize)
-        m_loadError = ERROR_FILE_TOO_LARGE;
+    std::string text;
+    m_loadError = ReadWhole(file.get(), text);
     if (m_loadError != ERROR_SUCCESS)
         return false;
-    std::string::size_type start = 0;
-    const std::string text(buffer.get(), size);
+    // An editor may have put a UTF-8 byte-order mark before the first line.
+    std::string::size_type start = StartsWith(text, kByteOrderMark) ? strlen(kByteOrderMark) : 0;
     for (std::string::size_type end; start < text.size(); start = end + 1) {
         end = text.find('\n', start);
         std::string line = text.substr(start, end == std::string::npos ? end : end - start);
         if (end == std::string::npos) {
             // A last line without its end was torn by a crash, or the list is garbage.
             m_refused.push_back(line);
+            m_torn = true;
             break;
         }
-        m_wholeLength = static_cast<LONGLONG>(end) + 1;
         if (!line.empty() && line.back() == '\r')
             line.pop_back();
         if (line.empty())
@@ -102,30 +125,32 @@ bool BackupList::Load() {
             for (char& c : name)
                 c = c == '/' ? '\\' : c;
         }
-        if (name.empty() || IsReserved(name) || !RelativeName::JoinInside(m_gameFolder, name, joined))
+        if (name.empty() || !RelativeName::JoinInside(m_gameFolder, name, joined) || IsReserved(name))
             m_refused.push_back(line);
         else if (!Find(name))
-            m_entries.push_back({kept, name});
+            Add({kept, name});
     }
     return true;
 }
 
 DWORD BackupList::Append(const Entry& entry) {
-    UniqueFileHandle file(
-        CreateFileA(m_path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    UniqueFileHandle file(CreateFileA(m_path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                      FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file)
         return GetLastError();
-    // A torn line is cut off first, so the new line cannot complete it into some other name.
+    // At the list's real end, not where the last Load saw it end; a torn line there is cut off
+    // first, so the new line cannot complete it into some other name.
+    std::string text;
+    if (DWORD error = ReadWhole(file.get(), text))
+        return error;
+    std::string::size_type lastEnd = text.rfind('\n');
     LARGE_INTEGER at;
-    at.QuadPart = m_wholeLength;
+    at.QuadPart = lastEnd == std::string::npos ? 0 : static_cast<LONGLONG>(lastEnd) + 1;
     if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get()))
         return GetLastError();
-    std::string line = LineOf(entry);
-    DWORD error = WriteText(file.get(), line);
-    if (error == ERROR_SUCCESS) {
-        m_wholeLength += static_cast<LONGLONG>(line.size());
-        m_entries.push_back(entry);
-    }
+    DWORD error = WriteText(file.get(), LineOf(entry));
+    if (error == ERROR_SUCCESS)
+        Add(entry);
     return error;
 }
 
@@ -133,7 +158,9 @@ DWORD BackupList::Rewrite(const std::vector<Entry>& entries) {
     std::string text;
     for (const Entry& entry : entries)
         text += LineOf(entry);
-    const std::string temporary = FileTransfer::TemporaryName(m_path.c_str());
+    for (size_t i = 0; i < m_refused.size(); ++i)
+        text += m_refused[i] + (m_torn && i + 1 == m_refused.size() ? "" : "\r\n");
+    const std::string temporary = BackupFolder() + "\\" + kTemporaryName;
     DWORD error;
     {
         UniqueFileHandle file(CreateFileA(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -145,11 +172,14 @@ DWORD BackupList::Rewrite(const std::vector<Entry>& entries) {
     if (error == ERROR_SUCCESS &&
         !MoveFileExA(temporary.c_str(), m_path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
         error = GetLastError();
-    if (error != ERROR_SUCCESS)
+    if (error != ERROR_SUCCESS) {
         DeleteFileA(temporary.c_str());
-    else {
-        m_entries = entries;
-        m_wholeLength = static_cast<LONGLONG>(text.size());
+        return error;
     }
+    const std::vector<Entry> written = entries;
+    m_entries.clear();
+    m_longNames.clear();
+    for (const Entry& entry : written)
+        Add(entry);
     return error;
 }

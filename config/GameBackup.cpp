@@ -11,9 +11,14 @@ bool IsGone(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// Deletes what is below the folder and the folder itself. Links are removed, never followed, so
-// nothing outside it is touched.
+// Deletes what is below the folder and the folder itself. Links are removed, never followed, at
+// any level: a player may have linked the backup itself to a folder on another drive.
 void RemoveFolder(const std::string& folder) {
+    DWORD attributes = GetFileAttributesA(folder.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        RemoveDirectoryA(folder.c_str());
+        return;
+    }
     WIN32_FIND_DATAA found;
     UniqueFindHandle search(FindFirstFileA((folder + "\\*").c_str(), &found));
     if (search) {
@@ -50,16 +55,14 @@ DWORD GameBackup::MakeFoldersFor(const std::string& name) const {
     }
 }
 
-std::string GameBackup::ListName(std::string name) {
-    for (char& c : name)
-        c = c == '/' ? '\\' : c;
-    return name;
+std::string GameBackup::ListName(const std::string& name) const {
+    return RelativeName::LongName(m_list.GameFolder(), name);
 }
 
 bool GameBackup::WillCopy(const std::string& requested) {
     const std::string name = ListName(requested);
     std::string gameFile;
-    if (!RelativeName::JoinInside(m_list.GameFolder(), name, gameFile))
+    if (!RelativeName::JoinInside(m_list.GameFolder(), name, gameFile) || m_list.IsReserved(name))
         return false;
     DWORD attributes = GetFileAttributesA(gameFile.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
@@ -69,7 +72,7 @@ bool GameBackup::WillCopy(const std::string& requested) {
 DWORD GameBackup::Keep(const std::string& requested, FileTransfer::Progress* progress) {
     const std::string name = ListName(requested);
     std::string gameFile;
-    if (BackupList::IsReserved(name) || !RelativeName::JoinInside(m_list.GameFolder(), name, gameFile))
+    if (!RelativeName::JoinInside(m_list.GameFolder(), name, gameFile) || m_list.IsReserved(name))
         return ERROR_INVALID_NAME;
     if (!m_list.Load() && m_list.LoadError() != ERROR_SUCCESS)
         return m_list.LoadError();
@@ -114,10 +117,14 @@ DWORD GameBackup::RestoreOne(const BackupList::Entry& entry, FileTransfer::Progr
         SetFileAttributesA(gameFile.c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
     }
     DWORD error = ERROR_SUCCESS;
-    if (entry.kept)
+    if (entry.kept) {
         error = FileTransfer::CopyWhole(KeptPath(entry.name).c_str(), gameFile.c_str(), progress);
-    else if (!DeleteFileA(gameFile.c_str()) && !IsGone(GetLastError()))
-        error = GetLastError();
+    } else {
+        // A crash while the file was being copied in may have left its beginnings beside it.
+        FileTransfer::RemoveLeftover(gameFile.c_str());
+        if (!DeleteFileA(gameFile.c_str()) && !IsGone(GetLastError()))
+            error = GetLastError();
+    }
     if (error != ERROR_SUCCESS && readOnly)
         SetFileAttributesA(gameFile.c_str(), attributes);
     return error;
@@ -145,16 +152,15 @@ GameBackup::Outcome GameBackup::Restore(FileTransfer::Progress* progress) {
         left.push_back(entry);
     }
     // The list changes first: a crash before the kept copies go leaves lines that restore again.
-    DWORD error = left.empty() ? (DeleteFileA(m_list.Path().c_str()) ? ERROR_SUCCESS : GetLastError())
-                               : m_list.Rewrite(left);
+    // Lines it could not read stay in it, so it is empty only when they are none.
+    const bool empty = left.empty() && m_list.Refused().empty();
+    DWORD error =
+        empty ? (DeleteFileA(m_list.Path().c_str()) ? ERROR_SUCCESS : GetLastError()) : m_list.Rewrite(left);
     if (error != ERROR_SUCCESS) {
-        if (outcome.failed++ == 0) {
-            outcome.firstFailed = m_list.Path();
-            outcome.firstError = error;
-        }
+        outcome.listError = error;
         return outcome;
     }
-    if (left.empty()) {
+    if (empty) {
         RemoveFolder(m_list.BackupFolder());
         return outcome;
     }

@@ -22,17 +22,21 @@ public:
         int failed = 0;
         std::string firstFailed; // the game file
         DWORD firstError = ERROR_SUCCESS;
+        // The list could not be brought up to date: it and every kept copy stay as they were.
+        DWORD listError = ERROR_SUCCESS;
     };
     // Puts back every listed file. A line and its kept copy go only after their own restore
-    // succeeded; when all are back the backup folder goes too. Call Load first.
+    // succeeded; lines the list could not read stay as they are, with all the backup holds. The
+    // backup folder goes only when the list is left empty. Call Load first, under the game
+    // folder's lock.
     Outcome Restore(FileTransfer::Progress* progress);
 
     bool Load() { return m_list.Load(); }
     const BackupList& List() const { return m_list; }
 
 private:
-    // Names are listed with backslashes, however install.ini writes them.
-    static std::string ListName(std::string name);
+    // Names are listed in their long form with backslashes, however install.ini writes them.
+    std::string ListName(const std::string& name) const;
     std::string KeptPath(const std::string& name) const { return m_list.BackupFolder() + "\\" + name; }
     DWORD MakeFoldersFor(const std::string& name) const;
     DWORD RestoreOne(const BackupList::Entry& entry, FileTransfer::Progress* progress);

@@ -10,6 +10,7 @@
 #include "config/RegistryValue.h"
 #include "config/RelativeName.h"
 #include "config/SettingsOwner.h"
+#include "framework/TextFormat.h"
 #include "pack/PackJob.h"
 
 namespace {
@@ -155,6 +156,14 @@ std::string InstallSettings::DetectGameFolder() {
         m_gameFolder = folder.empty() ? edition->m_defaultFolder : folder;
     }
     return m_gameFolder;
+}
+
+bool InstallSettings::LockGameFolder() {
+    if (m_folderLock.TryAcquire(m_gameFolder.c_str()))
+        return true;
+    if (m_owner)
+        m_owner->ShowWarning(FormatText(GameFolderLock::kBusyText, m_gameFolder.c_str()));
+    return false;
 }
 
 bool InstallSettings::RunPackJob(bool addMSwitch) {

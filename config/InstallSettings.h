@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "config/GameFolderLock.h"
+
 class SettingsOwner;
 
 class InstallSettings {
@@ -25,6 +27,9 @@ public:
     std::string DetectGameFolder();
     // The game archive is kept first, as file work of the owner's.
     bool RunPackJob(bool addMSwitch);
+    // Takes m_gameFolder for one installation, from its first kept file to its outcome; tells the
+    // user and returns false when another installation or restore is working on it.
+    bool LockGameFolder();
     // The licence, which may be far longer than the other values: up to 32,767 characters.
     std::string GetIniText(const std::string& key) const;
 
@@ -41,4 +46,6 @@ public:
     std::vector<std::string> m_sourcePffs;
     std::string m_editionCode;
     SettingsOwner* m_owner = nullptr;
+    // Held while an installation's outcome is not known.
+    GameFolderLock m_folderLock;
 };

@@ -48,13 +48,41 @@ bool IsSafeComponent(const std::string& component) {
 // Vectors, not std::wstring: the library's wide string would add 35 KB to the exe.
 using WideText = std::vector<wchar_t>;
 
-bool FullPathOf(const std::string& path, WideText& full) {
-    int wideLength = MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), nullptr, 0);
-    if (wideLength <= 0)
+constexpr DWORD kLongestPath = 32768;
+
+WideText Widen(const std::string& text) {
+    int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    WideText wide(length > 0 ? static_cast<size_t>(length) : 0, L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+    return wide;
+}
+
+// False when some character has no place in the ANSI code page: a name with a '?' put in would be
+// some other file.
+bool Narrow(const WideText& wide, std::string& narrow) {
+    narrow.clear();
+    if (wide.empty())
+        return true;
+    const bool utf8 = GetACP() == CP_UTF8;
+    const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
+    BOOL lossy = FALSE;
+    int count = static_cast<int>(wide.size());
+    int length = WideCharToMultiByte(CP_ACP, flags, wide.data(), count, nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
         return false;
-    WideText wide(static_cast<size_t>(wideLength) + 1, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, path.data(), static_cast<int>(path.size()), wide.data(), wideLength);
-    full.assign(32768, L'\0');
+    narrow.assign(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, flags, wide.data(), count, &narrow[0], length, nullptr,
+                        utf8 ? nullptr : &lossy);
+    return !lossy;
+}
+
+bool FullPathOf(const std::string& path, WideText& full) {
+    WideText wide = Widen(path);
+    if (wide.empty())
+        return false;
+    wide.push_back(L'\0');
+    full.assign(kLongestPath, L'\0');
     DWORD length = GetFullPathNameW(wide.data(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (length == 0 || length >= full.size())
         return false;
@@ -62,11 +90,43 @@ bool FullPathOf(const std::string& path, WideText& full) {
     return true;
 }
 
+bool IsWideSeparator(wchar_t c) {
+    return c == L'\\' || c == L'/';
+}
+
+bool SameWide(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength) {
+    if (aLength == 0 || bLength == 0)
+        return aLength == bLength;
+    return CompareStringOrdinal(a, static_cast<int>(aLength), b, static_cast<int>(bLength), TRUE) ==
+           CSTR_EQUAL;
+}
+
 // True when full starts with prefix, letter case aside.
 bool StartsWithIgnoringCase(const WideText& full, const WideText& prefix) {
-    return full.size() > prefix.size() &&
-           CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, full.data(), static_cast<int>(prefix.size()),
-                          prefix.data(), static_cast<int>(prefix.size())) == CSTR_EQUAL;
+    return full.size() > prefix.size() && SameWide(full.data(), prefix.size(), prefix.data(), prefix.size());
+}
+
+// A full path with its deepest existing part as the disk names it: the platform resolves only
+// paths that exist, so the part that does not is cut off, one component at a time, and kept.
+WideText LongPathOf(const WideText& full) {
+    WideText resolved(kLongestPath, L'\0');
+    for (size_t cut = full.size(); cut > 0;) {
+        WideText head(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
+        head.push_back(L'\0');
+        DWORD length = GetLongPathNameW(head.data(), resolved.data(), kLongestPath);
+        if (length > 0 && length < kLongestPath) {
+            resolved.resize(length);
+            resolved.insert(resolved.end(), full.begin() + static_cast<std::ptrdiff_t>(cut), full.end());
+            return resolved;
+        }
+        // Back to the separator before the last component; never down to a bare "C:".
+        do
+            --cut;
+        while (cut > 0 && !IsWideSeparator(full[cut]));
+        if (cut > 0 && full[cut - 1] == L':')
+            break;
+    }
+    return full;
 }
 
 } // namespace
@@ -109,4 +169,36 @@ bool RelativeName::JoinInside(const std::string& folder, const std::string& name
         return false;
     joined = candidate;
     return true;
+}
+
+bool RelativeName::SameName(const std::string& a, const std::string& b) {
+    WideText wideA = Widen(a);
+    WideText wideB = Widen(b);
+    return SameWide(wideA.data(), wideA.size(), wideB.data(), wideB.size());
+}
+
+std::string RelativeName::LongName(const std::string& folder, const std::string& name) {
+    std::string given = name;
+    for (char& c : given)
+        c = c == '/' ? '\\' : c;
+    // Generated short names always carry a tilde; without one a name can differ from its long form
+    // in letter case alone, and looking each part up would cost a folder search per part.
+    std::string joined;
+    if (given.find('~') == std::string::npos || !JoinInside(folder, given, joined))
+        return given;
+    bool bareDrive = folder.size() == 2 && folder[1] == ':';
+    WideText fullFolder;
+    WideText fullFile;
+    if (!FullPathOf(bareDrive ? folder + "\\" : folder, fullFolder) || !FullPathOf(joined, fullFile))
+        return given;
+    WideText longFolder = LongPathOf(fullFolder);
+    WideText longFile = LongPathOf(fullFile);
+    if (!IsWideSeparator(longFolder.back()))
+        longFolder.push_back(L'\\');
+    std::string resolved;
+    if (!StartsWithIgnoringCase(longFile, longFolder) ||
+        !Narrow(WideText(longFile.begin() + static_cast<std::ptrdiff_t>(longFolder.size()), longFile.end()),
+                resolved))
+        return given;
+    return resolved;
 }

@@ -35,8 +35,16 @@ std::string FileTransfer::TemporaryName(const char* to) {
     return std::string(to) + kTemporarySuffix;
 }
 
+void FileTransfer::RemoveLeftover(const char* to) {
+    const std::string temporary = TemporaryName(to);
+    // It may have been given the source's read-only attribute just before the crash.
+    SetFileAttributesA(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(temporary.c_str());
+}
+
 DWORD FileTransfer::CopyWhole(const char* from, const char* to, Progress* progress) {
     const std::string temporary = TemporaryName(to);
+    RemoveLeftover(to);
 
     UniqueFileHandle source(CreateFileA(from, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                                         FILE_FLAG_SEQUENTIAL_SCAN, nullptr));

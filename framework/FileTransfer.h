@@ -23,7 +23,8 @@ public:
     // ERROR_SUCCESS, ERROR_CANCELLED when `progress` stopped it, or the failing call's error.
     static DWORD CopyWhole(const char* from, const char* to, Progress* progress = nullptr);
 
-    // The temporary name CopyWhole writes beside `to`: one a crash left behind is simply
-    // written over by the next copy.
+    // The temporary name CopyWhole writes beside `to`.
     static std::string TemporaryName(const char* to);
+    // Removes the temporary file a crash left beside `to`, read-only or not; CopyWhole does so first.
+    static void RemoveLeftover(const char* to);
 };

@@ -22,3 +22,7 @@ std::string FormatText(const char* format, ...) {
     va_end(args);
     return text;
 }
+
+std::string CountText(int count, const char* one, const char* many) {
+    return FormatText("%d %s", count, count == 1 ? one : many);
+}

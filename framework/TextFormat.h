@@ -4,3 +4,6 @@
 #include <string>
 
 std::string FormatText(const char* format, ...) __attribute__((format(printf, 1, 2)));
+
+// "1 kept file" or "3 kept files": the count with the words that agree with it.
+std::string CountText(int count, const char* one, const char* many);

@@ -120,8 +120,10 @@ bool PackJob::Launch(const std::string& batchPath, const std::string& logPath, i
     watcher->m_run = run;
     watcher->m_process.reset(execute.hProcess);
     std::unique_ptr<WorkerThread> thread(watcher.release());
-    if (!WorkerThread::Start(thread)) {
-        // Nobody will watch the run: report it as failed so the window does not wait for ever.
+    if (!m_in.startWatcher(thread)) {
+        // Nobody will watch the run: reported as failed, so the window does not wait for ever,
+        // and as unwatched, since the tool may still be rewriting the game.
+        run->LoseWatch();
         run->Post(kMsgPackDone, MAKELPARAM(0, sourceCount));
     }
     return true;

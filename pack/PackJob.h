@@ -5,8 +5,11 @@
 #include <shellapi.h>
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
+
+#include "framework/WorkerThread.h"
 
 class SettingsOwner;
 
@@ -26,6 +29,8 @@ public:
         // Keeps the game's file of this name before the tool changes it; ERROR_SUCCESS or why not.
         std::function<DWORD(const std::string&)> keepOriginal;
         std::function<BOOL(SHELLEXECUTEINFOA*)> shellExecute = ShellExecuteExA;
+        std::function<bool(std::unique_ptr<WorkerThread>&)> startWatcher =
+            [](std::unique_ptr<WorkerThread>& t) { return WorkerThread::Start(t); };
     };
 
     PackJob(Inputs inputs, SettingsOwner& owner) : m_in(std::move(inputs)), m_owner(owner) {}

@@ -19,7 +19,10 @@ public:
     WPARAM Token() const { return m_token; }
     const std::string& LogPath() const { return m_logPath; }
     int SourceCount() const { return m_sourceCount; }
+    // False when nobody waits on the run's process: its end, and so its outcome, is only guessed.
     bool ProcessWatched() const { return m_processWatched; }
+    // The watcher could not be started after all. Window's thread only.
+    void LoseWatch() { m_processWatched = false; }
 
     // Posts to the window unless the run was stopped; the lock makes sure that no post can
     // slip in after Stop has returned, when the window may be gone.
@@ -34,7 +37,7 @@ private:
     const HWND m_window;
     const std::string m_logPath;
     const int m_sourceCount;
-    const bool m_processWatched;
+    bool m_processWatched;
     const WPARAM m_token;
     SRWLOCK m_lock = SRWLOCK_INIT;
     bool m_stopped = false;

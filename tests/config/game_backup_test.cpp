@@ -89,40 +89,62 @@ TEST(GameBackup, CopyWithoutItsLineIsReplacedTornAndForeignLinesAreRefused) {
     EXPECT_EQ(ReadWholeFile(game / "gui.txt"), "original");
 }
 
-TEST(GameBackup, RestoreThatFailsOnOneFileKeepsWhatIsLeftAndSucceedsWhenRunAgain) {
-    TempFolder game;
-    game.WriteFile("a.txt", "original a");
-    game.WriteFile("b.txt", "original b");
-    GameBackup backup(game.Path());
-    ASSERT_EQ(backup.Keep("a.txt", nullptr), DWORD(ERROR_SUCCESS));
-    ASSERT_EQ(backup.Keep("b.txt", nullptr), DWORD(ERROR_SUCCESS));
-    game.WriteFile("a.txt", "new a");
-    game.WriteFile("b.txt", "new b");
-    {
-        // As the running game would hold it.
-        UniqueFileHandle held(
-            CreateFileA((game / "b.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        ASSERT_TRUE(held);
-        ASSERT_TRUE(backup.Load());
-        GameBackup::Outcome outcome = backup.Restore(nullptr);
-        EXPECT_EQ(outcome.failed, 1);
-        EXPECT_EQ(outcome.total, 2);
-        EXPECT_EQ(outcome.firstFailed, game / "b.txt");
-        EXPECT_NE(outcome.firstError, DWORD(ERROR_SUCCESS));
-    }
-    EXPECT_EQ(ReadWholeFile(game / "a.txt"), "original a");
-    EXPECT_EQ(ReadWholeFile(game / "b.txt"), "new b");
-    EXPECT_FALSE(PathExists(game / "KSInstaller Backup\\a.txt"));
-    EXPECT_EQ(ReadWholeFile(game / "KSInstaller Backup\\b.txt"), "original b");
-    EXPECT_EQ(ReadWholeFile(game / kList), "kept b.txt\r\n");
+TEST(GameBackup, RestoreThatFailsOnOneFileOrOnTheListKeepsWhatIsLeftAndSucceedsWhenRunAgain) {
+    TempFolder temp;
+    // Also in a game folder so deep that the list's path has no room to spare.
+    for (const std::string& sub : {std::string(), std::string(212 - temp.Path().size() - 1, 'g')}) {
+        SCOPED_TRACE(sub.size());
+        const std::string game = sub.empty() ? temp.Path() : temp.MakeFolder(sub);
+        ASSERT_EQ(game.size(), sub.empty() ? temp.Path().size() : 212u);
+        auto at = [&](const std::string& name) { return game + "\\" + name; };
+        auto write = [&](const std::string& name, const std::string& content) {
+            temp.WriteFile(sub.empty() ? name : sub + "\\" + name, content);
+        };
+        write("a.txt", "original a");
+        write("b.txt", "original b");
+        GameBackup backup(game);
+        ASSERT_EQ(backup.Keep("a.txt", nullptr), DWORD(ERROR_SUCCESS));
+        ASSERT_EQ(backup.Keep("b.txt", nullptr), DWORD(ERROR_SUCCESS));
+        write("a.txt", "new a");
+        write("b.txt", "new b");
+        {
+            // As the running game would hold it.
+            UniqueFileHandle held(
+                CreateFileA(at("b.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+            ASSERT_TRUE(held);
+            // A list that cannot be rewritten is no failed file: everything stays as it was.
+            const std::string blocker = at("KSInstaller Backup\\KSInstaller.new");
+            CreateDirectoryA(blocker.c_str(), nullptr);
+            ASSERT_TRUE(backup.Load());
+            GameBackup::Outcome outcome = backup.Restore(nullptr);
+            EXPECT_EQ(outcome.failed, 1);
+            EXPECT_NE(outcome.listError, DWORD(ERROR_SUCCESS));
+            EXPECT_EQ(ReadWholeFile(at(kList)), "kept a.txt\r\nkept b.txt\r\n");
+            EXPECT_EQ(ReadWholeFile(at("KSInstaller Backup\\a.txt")), "original a");
+            RemoveDirectoryA(blocker.c_str());
 
-    ASSERT_TRUE(backup.Load());
-    EXPECT_EQ(backup.Restore(nullptr).failed, 0);
-    EXPECT_EQ(ReadWholeFile(game / "b.txt"), "original b");
-    EXPECT_FALSE(PathExists(game / "KSInstaller Backup"));
+            ASSERT_TRUE(backup.Load());
+            outcome = backup.Restore(nullptr);
+            EXPECT_EQ(outcome.failed, 1);
+            EXPECT_EQ(outcome.total, 2);
+            EXPECT_EQ(outcome.firstFailed, at("b.txt"));
+            EXPECT_NE(outcome.firstError, DWORD(ERROR_SUCCESS));
+            EXPECT_EQ(outcome.listError, DWORD(ERROR_SUCCESS));
+        }
+        EXPECT_EQ(ReadWholeFile(at("a.txt")), "original a");
+        EXPECT_EQ(ReadWholeFile(at("b.txt")), "new b");
+        EXPECT_FALSE(PathExists(at("KSInstaller Backup\\a.txt")));
+        EXPECT_EQ(ReadWholeFile(at("KSInstaller Backup\\b.txt")), "original b");
+        EXPECT_EQ(ReadWholeFile(at(kList)), "kept b.txt\r\n");
+
+        ASSERT_TRUE(backup.Load());
+        EXPECT_EQ(backup.Restore(nullptr).failed, 0);
+        EXPECT_EQ(ReadWholeFile(at("b.txt")), "original b");
+        EXPECT_FALSE(PathExists(at("KSInstaller Backup")));
+    }
 }
 
-TEST(GameBackup, RestorePutsBackOverReadOnlyGameFilesAndRemovesReadOnlyAddedOnes) {
+TEST(GameBackup, RestorePutsBackOverReadOnlyGameFilesAndRemovesReadOnlyAddedOnesWithWhatACrashLeftOfThem) {
     TempFolder game;
     game.WriteFile("gui.txt", "original");
     // As files copied from a CD are, and as the add-on's own files may be.
@@ -132,6 +154,9 @@ TEST(GameBackup, RestorePutsBackOverReadOnlyGameFilesAndRemovesReadOnlyAddedOnes
     ASSERT_EQ(backup.Keep("new.txt", nullptr), DWORD(ERROR_SUCCESS));
     game.WriteFile("new.txt", "added");
     SetFileAttributesA((game / "new.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    // The beginnings of a copy that a crash cut short.
+    game.WriteFile("new.txt.ks-partial", "add");
+    SetFileAttributesA((game / "new.txt.ks-partial").c_str(), FILE_ATTRIBUTE_READONLY);
 
     ASSERT_TRUE(backup.Load());
     EXPECT_EQ(backup.Restore(nullptr).failed, 0);
@@ -139,6 +164,7 @@ TEST(GameBackup, RestorePutsBackOverReadOnlyGameFilesAndRemovesReadOnlyAddedOnes
     EXPECT_EQ(GetFileAttributesA((game / "gui.txt").c_str()) & FILE_ATTRIBUTE_READONLY,
               DWORD(FILE_ATTRIBUTE_READONLY));
     EXPECT_FALSE(PathExists(game / "new.txt"));
+    EXPECT_FALSE(PathExists(game / "new.txt.ks-partial"));
     EXPECT_FALSE(PathExists(game / "KSInstaller Backup"));
     SetFileAttributesA((game / "gui.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
@@ -163,4 +189,147 @@ TEST(GameBackup, ListThatCannotBeReadKeepsNothingAndLeavesTheFirstOriginalAlone)
     game.WriteFile(kList, big);
     EXPECT_NE(GameBackup(game.Path()).Keep("other.txt", nullptr), DWORD(ERROR_SUCCESS));
     EXPECT_TRUE(ReadWholeFile(game / kList) == big);
+}
+
+TEST(GameBackup, RestoreKeepsTheLinesItCannotReadWordForWordWithWhatTheBackupHolds) {
+    struct Row {
+        const char* name;
+        std::string list;      // beside "kept gui.txt", which is restored in each
+        std::string listAfter; // empty: the list and the backup folder are gone
+        size_t refused;
+    };
+    const Row rows[] = {
+        // An editor's byte-order mark before the first line is no part of it.
+        {"ByteOrderMark", "\xEF\xBB\xBFkept gui.txt\r\n", "", 0},
+        // A later version's line: it stays, and so does every file that it may name.
+        {"UnknownLine", "moved data\\old.txt\r\nkept gui.txt\r\n", "moved data\\old.txt\r\n", 1},
+        // A torn last line stays last and unended, so that nothing completes it into a name.
+        {"TornLastLine", "kept gui.txt\r\nadded gu", "added gu", 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempFolder game;
+        game.WriteFile("gui.txt", "add-on");
+        game.WriteFile("KSInstaller Backup\\gui.txt", "original");
+        game.WriteFile("KSInstaller Backup\\data\\old.txt", "a later version's original");
+        game.WriteFile(kList, row.list);
+        GameBackup backup(game.Path());
+        ASSERT_TRUE(backup.Load());
+        EXPECT_EQ(backup.List().Refused().size(), row.refused);
+        ASSERT_EQ(backup.List().Entries().size(), 1u);
+        GameBackup::Outcome outcome = backup.Restore(nullptr);
+        EXPECT_EQ(outcome.failed, 0);
+        EXPECT_EQ(outcome.listError, DWORD(ERROR_SUCCESS));
+        EXPECT_EQ(ReadWholeFile(game / "gui.txt"), "original");
+        EXPECT_FALSE(PathExists(game / "KSInstaller Backup\\gui.txt"));
+        if (row.listAfter.empty()) {
+            EXPECT_FALSE(PathExists(game / "KSInstaller Backup"));
+            continue;
+        }
+        EXPECT_EQ(ReadWholeFile(game / kList), row.listAfter);
+        EXPECT_EQ(ReadWholeFile(game / "KSInstaller Backup\\data\\old.txt"), "a later version's original");
+        // Read again, the list still offers nothing more to restore.
+        ASSERT_TRUE(backup.Load());
+        EXPECT_TRUE(backup.List().Entries().empty());
+        EXPECT_EQ(backup.List().Refused().size(), row.refused);
+    }
+}
+
+TEST(GameBackup, ListIsAppendedAtItsRealEndWhateverWasWrittenOrRemovedSinceItWasRead) {
+    TempFolder game;
+    game.WriteFile("a.txt", "a");
+    game.WriteFile("b.txt", "b");
+    GameBackup first(game.Path());
+    ASSERT_EQ(first.Keep("a.txt", nullptr), DWORD(ERROR_SUCCESS));
+    // Another writer's line after this one's last read is kept.
+    BackupList other(game.Path());
+    ASSERT_EQ(other.Append({false, "c.txt"}), DWORD(ERROR_SUCCESS));
+    ASSERT_EQ(first.Keep("b.txt", nullptr), DWORD(ERROR_SUCCESS));
+    EXPECT_EQ(ReadWholeFile(game / kList), "kept a.txt\r\nadded c.txt\r\nkept b.txt\r\n");
+
+    // A list that has gone since it was read starts anew, with no hole of zeros for its old length.
+    BackupList list(game.Path());
+    ASSERT_TRUE(list.Load());
+    DeleteFileA((game / kList).c_str());
+    ASSERT_EQ(list.Append({false, "d.txt"}), DWORD(ERROR_SUCCESS));
+    EXPECT_EQ(ReadWholeFile(game / kList), "added d.txt\r\n");
+}
+
+TEST(GameBackup, ShortNamesAndLanguageRulesNeitherReachTheBackupNorKeepAnOriginalTwice) {
+    TempFolder game;
+    game.WriteFile("Data Files\\gui.txt", "original gui");
+    game.WriteFile("stra\xdf"
+                   "e.txt",
+                   "original one");
+    game.WriteFile("strasse.txt", "original two");
+    GameBackup backup(game.Path());
+    ASSERT_EQ(backup.Keep("Data Files\\gui.txt", nullptr), DWORD(ERROR_SUCCESS));
+    const std::string listBefore = ReadWholeFile(game / kList);
+    auto shortName = [&](const std::string& name) {
+        WIN32_FIND_DATAA found;
+        FindClose(FindFirstFileA((game / name).c_str(), &found));
+        return std::string(found.cAlternateFileName[0] ? found.cAlternateFileName : found.cFileName);
+    };
+    const std::string backupAlias = shortName("KSInstaller Backup");
+    const std::string listAlias =
+        backupAlias + "\\" + shortName("KSInstaller Backup\\KSInstaller Backup.txt");
+    ASSERT_NE(listAlias, "KSInstaller Backup\\KSInstaller Backup.txt");
+
+    // The list, by its short name, is no game file to keep, nor one to delete when listed.
+    EXPECT_EQ(backup.Keep(listAlias, nullptr), DWORD(ERROR_INVALID_NAME));
+    EXPECT_EQ(backup.Keep(backupAlias + "/gui.txt", nullptr), DWORD(ERROR_INVALID_NAME));
+    EXPECT_EQ(ReadWholeFile(game / kList), listBefore);
+    // The same game file by its short name is already kept: the add-on's copy never replaces it.
+    game.WriteFile("Data Files\\gui.txt", "add-on gui");
+    const std::string gameAlias = shortName("Data Files") + "\\gui.txt";
+    EXPECT_EQ(backup.Keep(gameAlias, nullptr), DWORD(ERROR_SUCCESS));
+    EXPECT_FALSE(backup.WillCopy(gameAlias));
+    EXPECT_EQ(ReadWholeFile(game / kList), listBefore);
+    EXPECT_EQ(ReadWholeFile(game / "KSInstaller Backup\\Data Files\\gui.txt"), "original gui");
+    // Two names one language takes for one word are two files: each original is kept.
+    ASSERT_EQ(backup.Keep("stra\xdf"
+                          "e.txt",
+                          nullptr),
+              DWORD(ERROR_SUCCESS));
+    ASSERT_EQ(backup.Keep("strasse.txt", nullptr), DWORD(ERROR_SUCCESS));
+    EXPECT_EQ(ReadWholeFile(game / "KSInstaller Backup\\strasse.txt"), "original two");
+
+    game.WriteFile(kList, ReadWholeFile(game / kList) + "added " + listAlias + "\r\n");
+    ASSERT_TRUE(backup.Load());
+    ASSERT_EQ(backup.List().Refused().size(), 1u);
+    game.WriteFile("stra\xdf"
+                   "e.txt",
+                   "add-on");
+    game.WriteFile("strasse.txt", "add-on");
+    EXPECT_EQ(backup.Restore(nullptr).failed, 0);
+    EXPECT_EQ(ReadWholeFile(game / "Data Files\\gui.txt"), "original gui");
+    EXPECT_EQ(ReadWholeFile(game / "stra\xdf"
+                                   "e.txt"),
+              "original one");
+    EXPECT_EQ(ReadWholeFile(game / "strasse.txt"), "original two");
+    EXPECT_EQ(ReadWholeFile(game / kList), "added " + listAlias + "\r\n");
+}
+
+TEST(GameBackup, BackupFolderThatIsALinkIsRemovedAsALinkAndWhatItLeadsToStays) {
+    TempFolder game;
+    TempFolder otherDrive;
+    otherDrive.WriteFile("player's own.txt", "not ours");
+    if (!MakeFolderLink(game / "KSInstaller Backup", otherDrive.Path()))
+        GTEST_SKIP() << "no folder link can be made here";
+    game.WriteFile("gui.txt", "original");
+    GameBackup backup(game.Path());
+    ASSERT_EQ(backup.Keep("gui.txt", nullptr), DWORD(ERROR_SUCCESS));
+    EXPECT_EQ(ReadWholeFile(otherDrive / "gui.txt"), "original");
+    game.WriteFile("gui.txt", "add-on");
+
+    ASSERT_TRUE(backup.Load());
+    EXPECT_EQ(backup.Restore(nullptr).failed, 0);
+    EXPECT_EQ(ReadWholeFile(game / "gui.txt"), "original");
+    EXPECT_EQ(ReadWholeFile(otherDrive / "player's own.txt"), "not ours");
+    EXPECT_EQ(ReadWholeFile(otherDrive / "gui.txt"), "original");
+    // Windows removes the link itself; Wine 8 has no call that removes a Unix link to a folder.
+    if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version")) {
+        EXPECT_FALSE(PathExists(game / "KSInstaller Backup"));
+    }
+    RemoveFolderLink(game / "KSInstaller Backup");
 }

@@ -116,6 +116,13 @@ std::string PackOutcome(InstallerRun& run) {
     return text;
 }
 
+// The short name the file system gave one part of a path below the folder.
+std::string ShortNameBelow(const TempFolder& folder, const std::string& name) {
+    WIN32_FIND_DATAA found;
+    FindClose(FindFirstFileA((folder / name).c_str(), &found));
+    return found.cAlternateFileName[0] ? found.cAlternateFileName : found.cFileName;
+}
+
 bool StartsWith(const std::string& text, const std::string& start) {
     return text.rfind(start, 0) == 0;
 }
@@ -395,13 +402,19 @@ const Row kRows[] = {
          ASSERT_NE(box, nullptr);
          EXPECT_TRUE(StartsWith(Driver::BoxText(box),
                                 "4 lines of the backup list " +
-                                    layout.Game() / "KSInstaller Backup\\KSInstaller Backup.txt"));
+                                    layout.Game() / "KSInstaller Backup\\KSInstaller Backup.txt" +
+                                    " cannot be read; the first is \"added ..\\"))
+             << Driver::BoxText(box);
          EXPECT_TRUE(Driver::Dismiss(box, IDOK));
          Answer(run.driver, "KSInstaller",
                 "Restore the original game files in " + layout.GameDir() +
-                    "? 0 kept files are put back and 1 added files are removed.");
+                    "? 0 kept files are put back and 1 added file is removed.");
          Answer(run.driver, "KSInstaller", "The original game files are back.");
          EXPECT_FALSE(PathExists(layout.Game() / "new.txt"));
+         // What it could not read stays as it was.
+         std::string list = ReadWholeFile(layout.Game() / "KSInstaller Backup\\KSInstaller Backup.txt");
+         EXPECT_EQ(list.find("added new.txt"), std::string::npos);
+         EXPECT_NE(list.find("kept ..\\..\\x\r\n\x01\xfe\xff\r\n"), std::string::npos) << list;
      }},
     {"KeptFileMissingFromTheBackup",
      Game("",
@@ -413,12 +426,87 @@ const Row kRows[] = {
          run.Send(WM_SYSCOMMAND, 0x20);
          Answer(run.driver, "KSInstaller",
                 "Restore the original game files in " + layout.GameDir() +
-                    "? 1 kept files are put back and 0 added files are removed.");
+                    "? 1 kept file is put back and 0 added files are removed.");
          Answer(run.driver, "KSInstaller",
                 "1 of 1 files could not be restored; the first was " + layout.Game() / "gui.txt" +
                     " (error 2). Nothing kept was deleted: close the game and try again.");
          EXPECT_EQ(ReadWholeFile(layout.Game() / "gui.txt"), "add-on");
          EXPECT_TRUE(PathExists(layout.Game() / "KSInstaller Backup\\KSInstaller Backup.txt"));
+     }},
+    {"BackupListWithALaterVersionsLine",
+     Game("",
+          [](AddonLayout& l) {
+              l.Game().WriteFile("KSInstaller Backup\\KSInstaller Backup.txt",
+                                 "moved data\\old.txt\r\nkept gui.txt\r\n");
+              l.Game().WriteFile("KSInstaller Backup\\gui.txt", "original");
+              l.Game().WriteFile("KSInstaller Backup\\data\\old.txt", "what the later version moved");
+              l.Game().WriteFile("gui.txt", "add-on");
+          }),
+     [](InstallerRun& run, AddonLayout& layout) {
+         const std::string list = layout.Game() / "KSInstaller Backup\\KSInstaller Backup.txt";
+         run.Send(WM_SYSCOMMAND, 0x20);
+         Answer(run.driver, "KSInstaller",
+                "1 line of the backup list " + list +
+                    " cannot be read: \"moved data\\old.txt\". It is not restored; it stays in the list, and "
+                    "the files it may name stay in the backup.");
+         Answer(run.driver, "KSInstaller",
+                "Restore the original game files in " + layout.GameDir() +
+                    "? 1 kept file is put back and 0 added files are removed.");
+         Answer(run.driver, "KSInstaller", "The original game files are back.");
+         EXPECT_EQ(ReadWholeFile(layout.Game() / "gui.txt"), "original");
+         EXPECT_EQ(ReadWholeFile(list), "moved data\\old.txt\r\n");
+         EXPECT_EQ(ReadWholeFile(layout.Game() / "KSInstaller Backup\\data\\old.txt"),
+                   "what the later version moved");
+     }},
+    // The backup's list by its short name: no game file to keep or to copy over.
+    {"CopyFileNamingTheBackupListByItsShortName",
+     [](AddonLayout& l) {
+         l.Game().WriteFile("KSInstaller Backup\\KSInstaller Backup.txt", "kept gui.txt\r\n");
+         l.Game().WriteFile("KSInstaller Backup\\gui.txt", "original");
+         l.Game().WriteFile("gui.txt", "add-on");
+         std::string alias = ShortNameBelow(l.Game(), "KSInstaller Backup") + "\\" +
+                             ShortNameBelow(l.Game(), "KSInstaller Backup\\KSInstaller Backup.txt");
+         Game("copy_file_1=" + alias + "\r\n")(l);
+         l.Program().WriteFile(alias, "kept nothing.txt\r\n");
+     },
+     [](InstallerRun& run, AddonLayout& layout) {
+         Install(run);
+         HWND box = run.driver.WaitForDialog("KSInstaller");
+         ASSERT_NE(box, nullptr);
+         EXPECT_TRUE(StartsWith(Driver::BoxText(box), "The game file " + layout.Game() / "KS"))
+             << Driver::BoxText(box);
+         EXPECT_NE(
+             Driver::BoxText(box).find(" could not be kept before it is replaced (error 123), so it was "
+                                       "left as it is."),
+             std::string::npos)
+             << Driver::BoxText(box);
+         EXPECT_TRUE(Driver::Dismiss(box, IDOK));
+         Refused(run);
+         EXPECT_EQ(ReadWholeFile(layout.Game() / "KSInstaller Backup\\KSInstaller Backup.txt"),
+                   "kept gui.txt\r\n");
+     }},
+    // Exit queued behind the press: an empty archive's keep asks nobody whether to stop, so it
+    // always gets to its end with Exit pressed; nothing may be launched after it.
+    {"ExitInTheLastMomentOfTheArchiveKeep",
+     [](AddonLayout& l) {
+         PackGame("ok")(l);
+         l.Game().WriteFile("resource.pff", "");
+     },
+     [](InstallerRun& run, AddonLayout& layout) {
+         ASSERT_TRUE(run.Enabled(kInstall));
+         // The window deletes a launched batch file as it closes, and the tool may start later
+         // still: the batch file's creation in the add-on folder is what tells of a launch.
+         HANDLE named =
+             FindFirstChangeNotificationA(layout.ProgramDir().c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+         ASSERT_NE(named, INVALID_HANDLE_VALUE);
+         Driver::Click(run.window, kInstall);
+         Driver::Click(run.window, kExit);
+         EXPECT_TRUE(run.driver.WaitForExit(30000));
+         EXPECT_NE(WaitForSingleObject(named, 500), WAIT_OBJECT_0) << "a batch file was written";
+         FindCloseChangeNotification(named);
+         EXPECT_EQ(ReadWholeFile(layout.Game() / "resource.pff"), "");
+         const std::string list = ReadWholeFile(layout.Game() / "KSInstaller Backup\\KSInstaller Backup.txt");
+         EXPECT_TRUE(list.empty() || list == "kept resource.pff\r\n") << list;
      }},
     {"ForeignTextMessages", [](AddonLayout&) {},
      [](InstallerRun& run, AddonLayout&) {

@@ -9,6 +9,7 @@ using namespace controls;
 
 namespace {
 constexpr WPARAM kRestoreCommand = 0x0020;
+constexpr int kStatus = 1009;
 
 // Every file below a folder with its content and last write time, without what the pack tool
 // itself writes beside it (its log and its record of arguments).
@@ -53,12 +54,95 @@ struct Game {
         EXPECT_TRUE(run.Exit());
     }
 
+    std::string Busy() const {
+        return "Another installation or restore is working on " + layout.GameDir() +
+               ". Wait until it has finished, then try again.";
+    }
+
     std::string Question() const {
         return "Restore the original game files in " + layout.GameDir() +
-               "? 2 kept files are put back and 1 added files are removed.";
+               "? 2 kept files are put back and 1 added file is removed.";
     }
 };
+// Nothing is lost: each original game file is in place, or kept byte for byte and listed; each file
+// an installation added is listed as added.
+void ExpectNothingLost(const std::string& gameDir, const std::map<std::string, std::string>& before) {
+    const std::string backup = "KSInstaller Backup\\";
+    const std::map<std::string, std::string> now = Files(gameDir);
+    const std::string list = ReadWholeFile(gameDir + "\\" + backup + "KSInstaller Backup.txt");
+    auto listed = [&](const std::string& line) { return list.find(line + "\r\n") != std::string::npos; };
+    for (const auto& [name, content] : before) {
+        auto found = now.find(name);
+        if (found != now.end() && found->second == content)
+            continue;
+        EXPECT_TRUE(listed("kept " + name)) << name << " changed and is not listed";
+        auto kept = now.find(backup + name);
+        EXPECT_TRUE(kept != now.end() && kept->second == content) << name << " is not kept as it was";
+    }
+    for (const auto& [name, content] : now) {
+        if (name.rfind(backup, 0) != 0 && name.back() != '\\' && !before.count(name)) {
+            EXPECT_TRUE(listed("added " + name)) << name << " was added and is not listed";
+        }
+    }
+}
 } // namespace
+
+TEST(Restore, TwoWindowsOnOneGameTakeTurnsInEachOrderAndTheLastRestoreGivesTheGameBackByteForByte) {
+    Game game("slow 2");
+    const std::string gameDir = game.layout.GameDir();
+    const std::map<std::string, std::string> before = Files(gameDir);
+    InstallerRun a(game.layout);
+    ASSERT_NE(a.window, nullptr);
+    Driver::Click(a.window, kInstall);
+    Answer(a.driver, "KSInstaller", "Install done.");
+    const std::map<std::string, std::string> installed = Files(gameDir);
+
+    // A asks whether to restore; B's installation meanwhile changes nothing and says why.
+    InstallerRun b(game.layout);
+    ASSERT_NE(b.window, nullptr);
+    PostMessageA(a.window, WM_SYSCOMMAND, kRestoreCommand, 0);
+    HWND question = a.driver.WaitForDialog("KSInstaller");
+    ASSERT_NE(question, nullptr);
+    EXPECT_EQ(Driver::BoxText(question), game.Question());
+    game.layout.Program().WriteFile("data\\gui.txt", "second add-on gui");
+    Driver::Click(b.window, kInstall);
+    Answer(b.driver, "KSInstaller", game.Busy());
+    EXPECT_TRUE(Driver::Settle(b.window));
+    EXPECT_TRUE(b.Enabled(kInstall));
+    EXPECT_EQ(Files(gameDir), installed);
+    EXPECT_TRUE(Driver::Dismiss(question, IDOK));
+    Answer(a.driver, "KSInstaller", "The original game files are back.");
+    EXPECT_EQ(Files(gameDir), before);
+
+    // B installs; A's restore meanwhile changes nothing and says why.
+    Driver::Click(b.window, kInstall);
+    for (DWORD start = GetTickCount(); Driver::ItemText(b.window, kStatus).rfind("Packing", 0) != 0 &&
+                                       GetTickCount() - start < Driver::kTimeoutMs;)
+        Sleep(20);
+    ASSERT_EQ(Driver::ItemText(b.window, kStatus).rfind("Packing", 0), 0u)
+        << Driver::ItemText(b.window, kStatus);
+    a.Send(WM_SYSCOMMAND, kRestoreCommand);
+    Answer(a.driver, "KSInstaller", game.Busy());
+    Answer(b.driver, "KSInstaller", "Install done.");
+    ExpectNothingLost(gameDir, before);
+    EXPECT_EQ(ReadWholeFile(game.layout.Game() / "data\\gui.txt"), "second add-on gui");
+
+    // A window that dies while it holds the folder lets go of it with its process.
+    InstallerRun c(game.layout);
+    ASSERT_NE(c.window, nullptr);
+    PostMessageA(c.window, WM_SYSCOMMAND, kRestoreCommand, 0);
+    ASSERT_NE(c.driver.WaitForDialog("KSInstaller"), nullptr);
+    a.Send(WM_SYSCOMMAND, kRestoreCommand);
+    Answer(a.driver, "KSInstaller", game.Busy());
+    TerminateProcess(c.driver.Process(), 1);
+    ASSERT_TRUE(c.driver.WaitForExit());
+    a.Send(WM_SYSCOMMAND, kRestoreCommand);
+    Answer(a.driver, "KSInstaller", game.Question());
+    Answer(a.driver, "KSInstaller", "The original game files are back.");
+    EXPECT_EQ(Files(gameDir), before);
+    EXPECT_TRUE(a.Exit());
+    EXPECT_TRUE(b.Exit());
+}
 
 TEST(Restore, TwoInstallationsThenOneRestoreGiveTheGameFolderAsItWasBeforeTheFirst) {
     Game game;
@@ -124,7 +208,7 @@ TEST(Restore, GameFileHeldOpenFailsTheRestoreLosesNothingAndASecondRestoreSuccee
     PostMessageA(run.window, WM_SYSCOMMAND, kRestoreCommand, 0);
     Answer(run.driver, "KSInstaller",
            "Restore the original game files in " + game.layout.GameDir() +
-               "? 1 kept files are put back and 0 added files are removed.");
+               "? 1 kept file is put back and 0 added files are removed.");
     Answer(run.driver, "KSInstaller", "The original game files are back.");
     EXPECT_EQ(Files(game.layout.GameDir()), before);
     EXPECT_TRUE(run.Exit());

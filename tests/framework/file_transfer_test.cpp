@@ -24,7 +24,7 @@ FILETIME WriteTime(const std::string& path) {
 }
 } // namespace
 
-TEST(FileTransfer, ReplacesWholeWithTimesAndAttributesOrLeavesTheOldFile) {
+TEST(FileTransfer, ReplacesWholeWithTimesAndAttributesOrLeavesTheOldFileAndNothingACrashLeft) {
     TempFolder folder;
     std::string big(FileTransfer::kPieceSize * 2 + 17, 'n');
     std::string from = folder.WriteFile("new.pff", big);
@@ -40,10 +40,17 @@ TEST(FileTransfer, ReplacesWholeWithTimesAndAttributesOrLeavesTheOldFile) {
     EXPECT_EQ(ReadWholeFile(to), "old");
     EXPECT_FALSE(PathExists(FileTransfer::TemporaryName(to.c_str())));
 
-    // A missing source reports its error and touches nothing.
+    // A missing source reports its error and touches nothing, but what a crashed copy left beside
+    // the file goes, read-only or not.
+    const std::string leftover = FileTransfer::TemporaryName(to.c_str());
+    folder.WriteFile("game.pff.ks-partial", "crash");
+    SetFileAttributesA(leftover.c_str(), FILE_ATTRIBUTE_READONLY);
     EXPECT_EQ(FileTransfer::CopyWhole((folder / "none.pff").c_str(), to.c_str()),
               static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(ReadWholeFile(to), "old");
+    EXPECT_FALSE(PathExists(leftover));
+    folder.WriteFile("game.pff.ks-partial", "crash");
+    SetFileAttributesA(leftover.c_str(), FILE_ATTRIBUTE_READONLY);
 
     StopAfter all(100);
     SetFileAttributesA(from.c_str(), FILE_ATTRIBUTE_READONLY);
@@ -54,6 +61,7 @@ TEST(FileTransfer, ReplacesWholeWithTimesAndAttributesOrLeavesTheOldFile) {
     FILETIME written = WriteTime(to);
     EXPECT_EQ(CompareFileTime(&stamp, &written), 0);
     EXPECT_TRUE(GetFileAttributesA(to.c_str()) & FILE_ATTRIBUTE_READONLY);
+    EXPECT_FALSE(PathExists(leftover));
     SetFileAttributesA(to.c_str(), FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesA(from.c_str(), FILE_ATTRIBUTE_NORMAL);
 }

@@ -35,6 +35,9 @@ struct JobFixture {
     ReportWindow window;
     RecordingOwner owner;
     InstallSettings settings;
+    std::function<bool(std::unique_ptr<WorkerThread>&)> startWatcher = [](std::unique_ptr<WorkerThread>& t) {
+        return WorkerThread::Start(t);
+    };
 
     JobFixture() {
         owner.m_window = window.Handle();
@@ -62,6 +65,7 @@ struct JobFixture {
         inputs.shortPath = [this](const std::string& path) { return settings.GetShortPath(path); };
         inputs.nameIsSafe = &RelativeName::IsSafe;
         inputs.tickCount = [tick] { return tick; };
+        inputs.startWatcher = startWatcher;
         return PackJob(std::move(inputs), owner).Run(true);
     }
     std::vector<std::string> Texts() const {
@@ -174,6 +178,17 @@ TEST(PackJob, LaunchedRunWritesOneFreshCrLfLineRunsTheToolAndReportsByToken) {
               ShortPath(f.game / "gui.pff") + "\r\n" + source + "\r\n/m\r\n");
     EXPECT_EQ(ReadWholeFile(log), source + ": OK\r\n");
     EXPECT_TRUE(f.owner.m_runs[0]->ProcessWatched());
+
+    // A tool that runs but whose watcher cannot be started: it is told the run failed, as one
+    // nobody watched, so the window does not offer it again.
+    f.startWatcher = [](std::unique_ptr<WorkerThread>&) { return false; };
+    f.window.m_reports.clear();
+    ASSERT_TRUE(f.Run(10));
+    ASSERT_EQ(f.owner.m_runs.size(), 2u);
+    EXPECT_FALSE(f.owner.m_runs[1]->ProcessWatched());
+    ASSERT_TRUE(f.window.WaitFor(kMsgPackDone, 10000));
+    EXPECT_EQ(f.window.m_reports.back().wParam, f.owner.m_runs[1]->Token());
+    EXPECT_EQ(f.window.m_reports.back().lParam, MAKELPARAM(0, 1));
 }
 
 TEST(PackJob, BatchFileThatCannotBeMadeIsReportedAndNothingIsLaunched) {

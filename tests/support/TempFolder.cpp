@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <atomic>
+#include <initializer_list>
 
 #include "framework/Handles.h"
 
@@ -67,6 +68,11 @@ bool PathExists(const std::string& path) {
 }
 
 void RemoveTree(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+        RemoveFolderLink(path);
+        return;
+    }
     WIN32_FIND_DATAA found;
     UniqueFindHandle search(FindFirstFileA((path + "\\*").c_str(), &found));
     if (search) {
@@ -76,7 +82,7 @@ void RemoveTree(const std::string& path) {
                 continue;
             std::string child = path + "\\" + name;
             SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
                 RemoveTree(child);
             else
                 DeleteFileA(child.c_str());
@@ -88,6 +94,44 @@ void RemoveTree(const std::string& path) {
 }
 
 namespace {
+bool IsLink(const std::string& path) {
+    DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// Under Wine: runs a Unix program on the Unix names of the given paths and waits for it.
+bool RunUnix(const char* program, const std::string& options, std::initializer_list<std::string> paths) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!toUnix)
+        return false;
+    std::string command = std::string(program) + " " + options;
+    for (const std::string& path : paths) {
+        wchar_t wide[MAX_PATH * 4];
+        if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH * 4))
+            return false;
+        char* unixName = toUnix(wide);
+        if (!unixName)
+            return false;
+        command += " \"" + std::string(unixName) + "\"";
+        HeapFree(GetProcessHeap(), 0, unixName);
+    }
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    std::string exe = "Z:" + std::string(program);
+    for (char& c : exe)
+        c = c == '/' ? '\\' : c;
+    if (!CreateProcessA(exe.c_str(), &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &info))
+        return false;
+    WaitForSingleObject(info.hProcess, 10000);
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    return true;
+}
+
 void WalkBelow(const std::string& folder, const std::string& prefix,
                const std::function<void(const std::string&, const WIN32_FIND_DATAA&)>& visit) {
     WIN32_FIND_DATAA found;
@@ -108,4 +152,15 @@ void WalkBelow(const std::string& folder, const std::string& prefix,
 void WalkTree(const std::string& folder,
               const std::function<void(const std::string& relative, const WIN32_FIND_DATAA& found)>& visit) {
     WalkBelow(folder, "", visit);
+}
+
+bool MakeFolderLink(const std::string& link, const std::string& target) {
+    if (CreateSymbolicLinkA(link.c_str(), target.c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) && IsLink(link))
+        return true;
+    return RunUnix("/bin/ln", "-s", {target, link}) && IsLink(link);
+}
+
+void RemoveFolderLink(const std::string& link) {
+    if (!RemoveDirectoryA(link.c_str()) && IsLink(link))
+        RunUnix("/bin/rm", "-f", {link});
 }

@@ -27,7 +27,14 @@ private:
 
 std::string ReadWholeFile(const std::string& path);
 bool PathExists(const std::string& path);
+// Removes a folder and what is below it; links are removed, never followed.
 void RemoveTree(const std::string& path);
+// Makes `link` a link to the folder `target`, as a player's junction to another drive would be:
+// a directory symbolic link on Windows; Wine 8 only pretends to make one, so there a Unix symbolic
+// link, which Wine shows as a directory reparse point. False when neither can be made.
+bool MakeFolderLink(const std::string& link, const std::string& target);
+// Removes such a link, never what it leads to; Wine 8 cannot remove one through its own calls.
+void RemoveFolderLink(const std::string& link);
 // Calls `visit` for everything below `folder`, folders before their content, with the name
 // relative to `folder`.
 void WalkTree(const std::string& folder,
