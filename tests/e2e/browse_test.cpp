@@ -84,8 +84,9 @@ bool ShowsIcon(HWND box, LPCSTR standardIcon) {
 // The installer run with the Open dialog of "&Change Path" at hand.
 struct BrowseRun : InstallerRun {
     BrowseRun(const AddonLayout& layout, const std::string& workingDir) : InstallerRun(layout, workingDir) {
-        if (window)
+        if (window) {
             EXPECT_TRUE(Driver::Settle(window));
+        }
     }
     HWND OpenBrowse() const {
         Driver::Click(window, kChangePath);
