@@ -1,13 +1,22 @@
-// The installer's application object: runs the main window and ends the process with it.
+// The installer's application object: runs the main window, or a scripted run, and ends the process.
 #include "app/InstallerApp.h"
 
 #include <commctrl.h>
 
+#include "app/CommandLine.h"
 #include "app/InstallerDialog.h"
+#include "app/SilentRun.h"
+#include "framework/MessageBoxes.h"
+#include "framework/RunLog.h"
 
 InstallerApp theApp;
 
 BOOL InstallerApp::InitInstance() {
+    CommandLine line = CommandLine::Parse(InstallSettings::ArgumentsFromCommandLine(GetCommandLineA()));
+    if (!line.IsEmpty()) {
+        m_exitCode = RunScripted(line);
+        return FALSE;
+    }
     // Visual styles come from the manifest; the folder chooser's list view and the main window's
     // progress bar need their classes too.
     INITCOMMONCONTROLSEX controls = {sizeof controls,
@@ -19,4 +28,26 @@ BOOL InstallerApp::InitInstance() {
     dialog.DoModal();
     SetMainWindow(nullptr);
     return FALSE;
+}
+
+int InstallerApp::RunScripted(const CommandLine& line) {
+    std::string usage = CommandLine::Usage(ApplicationName() + ".exe");
+    if (!line.m_silent) {
+        bool error = !line.m_error.empty();
+        ShowMessageBox(nullptr, error ? line.m_error + "\r\n\r\n" + usage : usage,
+                       MB_OK | (error ? MB_ICONEXCLAMATION : MB_ICONINFORMATION));
+        return SilentRun::kBadCommandLine;
+    }
+    RunLog log;
+    if (line.m_error.empty() && !line.m_usage)
+        return SilentRun(line, log).Run();
+    // Never a box under /S: the console alone hears how to call the program, and the log why not.
+    if (!line.m_error.empty()) {
+        if (!line.m_logFile.empty() && log.OpenFile(line.m_logFile) == ERROR_SUCCESS)
+            log.Write(line.m_error);
+        else
+            log.WriteConsole(line.m_error + "\r\n");
+    }
+    log.WriteConsole(usage + "\r\n");
+    return SilentRun::kBadCommandLine;
 }

@@ -5,12 +5,10 @@
 
 #include "app/AboutDialog.h"
 #include "app/ChosenFolder.h"
-#include "app/RestoreCommand.h"
-#include "config/FileCopier.h"
+#include "config/RestoreFlow.h"
 #include "folders/CFindFolder.h"
 #include "framework/Application.h"
 #include "framework/MessageBoxes.h"
-#include "framework/TextFormat.h"
 #include "pack/Messages.h"
 #include "pack/PackRun.h"
 #include "res/resource.h"
@@ -42,6 +40,7 @@ InstallerDialog::InstallerDialog(HWND parent) : Dialog(IDD_KSINSTALLER_DIALOG, p
     m_hIcon = LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDR_MAINFRAME));
     m_settings = std::make_unique<InstallSettings>();
     m_settings->m_owner = this;
+    m_flow = std::make_unique<InstallFlow>(*m_settings, *this);
     LoadPicture();
 }
 
@@ -138,24 +137,14 @@ void InstallerDialog::OnRestore() {
     // Not while a run is busy with the game files: its boxes let a posted command through.
     if (m_busy || m_packRun || OutcomePending())
         return;
-    if (m_gamePath.empty() || GetFileAttributesA(m_gamePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        ShowNotice("Choose an existing game folder before restoring.", true);
-        return;
-    }
     m_busy = true;
-    RestoreCommand restore(Handle(), m_gamePath);
-    if (!restore.Confirm()) {
-        m_busy = false;
-        return;
-    }
-    // The copies back let the window's messages through: nothing but Exit may be pressed.
+    // The copies back let the window's messages through: nothing but Exit may be pressed, and
+    // afterwards the install button is as it was.
     const bool installStarted = m_installStarted;
     const bool installEnabled = IsWindowEnabled(m_installButton.Handle()) != FALSE;
-    EnableControls(false);
-    m_status.ShowTask("Putting back the original game files...");
-    restore.Restore(*this);
+    RestoreFlow::Result result = RestoreFlow(*this).Restore(m_gamePath);
     m_busy = false;
-    if (IsEnding())
+    if (!RestoreFlow::Worked(result) || IsEnding())
         return;
     m_status.Clear();
     EnableControls(true);
@@ -231,37 +220,36 @@ void InstallerDialog::OnInstallNewGui() {
     if (m_busy || m_installStarted.exchange(true))
         return;
     m_busy = true;
-    bool launched = Install();
+    InstallFlow::Result result = m_flow->Install(m_gamePath);
     m_busy = false;
-    if (!launched && !IsEnding()) {
-        // Nothing runs, so the user may try again.
-        m_status.Clear();
-        m_installStarted = false;
-    }
+    if (result == InstallFlow::Result::Launched || IsEnding())
+        return;
+    if (result == InstallFlow::Result::NoFolder)
+        ValidateGameFolder();
+    else if (result != InstallFlow::Result::Busy)
+        EnableControls(true);
+    // Nothing runs, so the user may try again.
+    m_status.Clear();
+    m_installStarted = false;
 }
 
-bool InstallerDialog::Install() {
-    // Never copy into an empty or vanished folder, whatever state the buttons are in.
-    if (m_gamePath.empty() || GetFileAttributesA(m_gamePath.c_str()) == INVALID_FILE_ATTRIBUTES) {
-        ShowNotice("Choose an existing game folder before installing.", true);
-        ValidateGameFolder();
-        return false;
-    }
-    m_settings->m_gameFolder = m_gamePath;
-    // Held until the outcome is known: nothing is changed while another window works on the folder.
-    if (!m_settings->LockGameFolder())
-        return false;
-    // The copies let the window's messages through: nothing but Exit may be pressed meanwhile.
+void InstallerDialog::WorkBegins(const char* task) {
+    // The work lets the window's messages through: nothing but Exit may be pressed meanwhile.
     EnableControls(false);
-    FileCopier(*m_settings).CopyListedFiles(m_gamePath);
-    if (IsEnding())
-        return false;
-    m_status.Clear();
-    if (m_settings->RunPackJob(true))
-        return true;
-    m_settings->m_folderLock.Release();
+    if (task)
+        m_status.ShowTask(task);
+}
+
+void InstallerDialog::ShowOutcome(const char* text, bool installed) {
+    m_status.ShowOutcome(text, installed);
+    if (installed)
+        ShowInstalled();
+}
+
+void InstallerDialog::ShowInstalled() {
     EnableControls(true);
-    return false;
+    m_installButton.SetText("Done");
+    m_installStarted = true;
 }
 
 void InstallerDialog::CopyBegins(const std::string& name, int number, int count) {
@@ -299,6 +287,7 @@ void InstallerDialog::OnDestroy() {
         m_packRun->Stop();
     for (const std::string& path : m_filesToDelete)
         DeleteFileA(path.c_str());
+    m_flow.reset();
     m_settings.reset();
 }
 
@@ -320,6 +309,12 @@ void InstallerDialog::ShowWarning(std::string text) {
     if (IsEnding())
         return;
     ShowMessageBox(Handle(), text, MB_OK | MB_ICONEXCLAMATION, kNoticeCaption);
+}
+
+bool InstallerDialog::Say(const std::string& text, Tone tone) {
+    static constexpr UINT kTypes[] = {MB_OK, MB_OK | MB_ICONINFORMATION, MB_OK | MB_ICONEXCLAMATION,
+                                      MB_OKCANCEL | MB_ICONQUESTION};
+    return ShowMessageBox(Handle(), text, kTypes[static_cast<int>(tone)]) == IDOK;
 }
 
 void InstallerDialog::ShowAppText(const char* text) {
@@ -345,10 +340,8 @@ LRESULT InstallerDialog::OnDone(WPARAM, LPARAM) {
     // installation's copies or a restore are still at work under one of their boxes.
     if (m_packRun || m_busy)
         return 0;
-    EnableControls(true);
-    m_installButton.SetText("Done");
-    m_installStarted = true;
-    ShowMessageBox(Handle(), "Install done.", MB_OK);
+    ShowInstalled();
+    Say(InstallFlow::kInstallDone, Tone::Plain);
     return 0;
 }
 
@@ -371,23 +364,11 @@ LRESULT InstallerDialog::OnPackDone(WPARAM token, LPARAM counts) {
         return 0;
     std::shared_ptr<PackRun> run = std::move(m_packRun);
     KillTimer(Handle(), kPackClock);
-    // A run judged without its process may still be packing: the folder stays taken, and every
-    // button but Exit off, until the window closes.
-    if (run->ProcessWatched())
-        m_settings->m_folderLock.Release();
     // The number of sources is the run's own; the message only has room for a clamped copy.
-    int okCount = LOWORD(counts);
-    int sourceCount = run->SourceCount();
-    if (sourceCount > 0 && okCount >= sourceCount) {
-        m_status.ShowOutcome("Installed.", true);
-        return OnDone(0, 0);
-    }
-    m_status.ShowOutcome("Packing failed.", false);
-    ShowMessageBox(Handle(),
-                   FormatText("Packing failed: %d of %d archives reported OK. See the log %s", okCount,
-                              sourceCount, run->LogPath().c_str()),
-                   MB_OK | MB_ICONEXCLAMATION, kNoticeCaption);
-    // Back to ready: the buttons as before packing and the install button usable again.
+    if (m_flow->PackEnded(*run, LOWORD(counts)) != InstallFlow::Result::PackFailed)
+        return 0;
+    // Back to ready: the buttons as before packing and the install button usable again; while a
+    // run judged without its process may still be packing, the folder stays taken and they stay off.
     m_status.Clear();
     EnableControls(true);
     if (run->ProcessWatched())

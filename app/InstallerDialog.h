@@ -8,15 +8,16 @@
 
 #include "app/PendingTexts.h"
 #include "app/StatusPanel.h"
+#include "config/InstallFlow.h"
 #include "config/InstallSettings.h"
-#include "config/SettingsOwner.h"
 #include "framework/BackgroundWork.h"
 #include "framework/Button.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
 #include "framework/StaticControl.h"
+#include "pack/InstallFrontEnd.h"
 
-class InstallerDialog : public Dialog, public SettingsOwner, private BackgroundWork::Watcher {
+class InstallerDialog : public Dialog, public InstallFrontEnd, private BackgroundWork::Watcher {
 public:
     explicit InstallerDialog(HWND parent);
     ~InstallerDialog() override;
@@ -24,10 +25,11 @@ public:
     // Shows a text through the 1725 handling, which accepts only texts lent this way.
     void ShowAppText(const char* text);
 
-    // SettingsOwner: notices go through the 2059 handling.
+    // InstallFrontEnd: notices go through the 2059 handling.
     int ShowNotice(std::string text, bool plain) override;
     void PostNotice(std::string text, bool plain) override;
     void ShowWarning(std::string text) override;
+    bool Say(const std::string& text, Tone tone) override;
     HWND WindowHandle() const override { return Handle(); }
     void AddFileToDelete(const std::string& path) override { m_filesToDelete.push_back(path); }
     void PackRunLaunched(const std::shared_ptr<PackRun>& run) override;
@@ -35,6 +37,9 @@ public:
     void KeepBegins(const std::string& name) override { m_status.ShowKeeping(name); }
     // The work runs on a worker thread while this window goes on answering; leaving stops it.
     DWORD RunFileWork(BackgroundWork::Task& work) override;
+    void WorkBegins(const char* task) override;
+    void ShowOutcome(const char* text, bool installed) override;
+    bool Leaving() const override { return IsEnding(); }
 
 protected:
     BOOL OnInitDialog() override;
@@ -48,7 +53,8 @@ private:
     void ResetToDefaultFolder();
     void EnableControls(bool enable);
     void RefreshFolderBox() { UpdateData(false); }
-    bool Install();
+    // The buttons after a successful installation: all usable, the install button saying "Done".
+    void ShowInstalled();
     // An installation still holds the game folder after its end: its outcome is not known.
     bool OutcomePending() const { return !m_busy && !m_packRun && m_settings->m_folderLock.Held(); }
     // True when the message carries the token of the run in flight.
@@ -95,6 +101,7 @@ private:
     LONG m_pictureWidth = 0;
     LONG m_pictureHeight = 0;
     std::unique_ptr<InstallSettings> m_settings;
+    std::unique_ptr<InstallFlow> m_flow;
     std::vector<std::string> m_filesToDelete;
     // The pack run in flight, whose watcher alone may report; stopped when the window goes.
     std::shared_ptr<PackRun> m_packRun;

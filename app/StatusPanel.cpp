@@ -16,7 +16,7 @@ void StatusPanel::ShowCopying(const std::string& name, int number, int count) {
     m_fileNumber = number;
     SendMessageA(m_bar, PBM_SETRANGE32, 0, count * kStepsPerFile);
     SendMessageA(m_bar, PBM_SETPOS, (number - 1) * kStepsPerFile, 0);
-    SetText(FormatText("Copying %s (%d of %d)", name.c_str(), number, count).c_str());
+    SetText(CopyingText(name, number, count).c_str());
 }
 
 void StatusPanel::ShowCopied(ULONGLONG done, ULONGLONG total) {
@@ -27,7 +27,7 @@ void StatusPanel::ShowCopied(ULONGLONG done, ULONGLONG total) {
 }
 
 void StatusPanel::ShowKeeping(const std::string& name) {
-    std::string text = FormatText("Keeping the original %s", name.c_str());
+    std::string text = KeepingText(name);
     if (m_fileNumber == 0)
         ShowTask(text.c_str());
     else
@@ -41,7 +41,7 @@ void StatusPanel::ShowTask(const char* text) {
 
 void StatusPanel::ShowPacking(const std::string& archive, DWORD seconds) {
     SetMarquee(true);
-    SetText(FormatText("Packing %s... %lu s", archive.c_str(), seconds).c_str());
+    SetText(FormatText("%s %lu s", PackingText(archive).c_str(), seconds).c_str());
 }
 
 void StatusPanel::ShowOutcome(const char* text, bool full) {
@@ -60,4 +60,16 @@ void StatusPanel::SetMarquee(bool on) {
     SetWindowLongPtrA(m_bar, GWL_STYLE,
                       on ? style | PBS_MARQUEE : style & ~static_cast<LONG_PTR>(PBS_MARQUEE));
     SendMessageA(m_bar, PBM_SETMARQUEE, on ? TRUE : FALSE, 0);
+}
+
+std::string StatusPanel::CopyingText(const std::string& name, int number, int count) {
+    return FormatText("Copying %s (%d of %d)", name.c_str(), number, count);
+}
+
+std::string StatusPanel::KeepingText(const std::string& name) {
+    return "Keeping the original " + name;
+}
+
+std::string StatusPanel::PackingText(const std::string& archive) {
+    return "Packing " + archive + "...";
 }

@@ -22,6 +22,12 @@ public:
     void ShowOutcome(const char* text, bool full);
     void Clear() { ShowOutcome("", false); }
 
+    // The texts as the line shows them, for whoever tells the same without a window.
+    static std::string CopyingText(const std::string& name, int number, int count);
+    static std::string KeepingText(const std::string& name);
+    // Followed by the seconds on the line.
+    static std::string PackingText(const std::string& archive);
+
 private:
     static constexpr int kStepsPerFile = 100;
 

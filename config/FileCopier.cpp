@@ -9,8 +9,8 @@
 #include "config/InstallSettings.h"
 #include "config/KeepTask.h"
 #include "config/RelativeName.h"
-#include "config/SettingsOwner.h"
 #include "framework/TextFormat.h"
+#include "pack/InstallFrontEnd.h"
 
 namespace {
 class CopyTask : public BackgroundWork::Task {
@@ -38,6 +38,7 @@ int FileCopier::CopyListedFiles(const std::string& gameFolder) {
         names.push_back(std::move(name));
     }
     const int count = static_cast<int>(names.size());
+    m_listed = count;
     int copied = 0;
     for (int number = 1; number <= count; ++number) {
         const std::string& name = names[number - 1];

@@ -18,7 +18,10 @@ public:
     // and goes on, but stops at once when the owner says the user is leaving. Returns the
     // number copied.
     int CopyListedFiles(const std::string& gameFolder);
+    // How many files the last CopyListedFiles found listed.
+    int Listed() const { return m_listed; }
 
 private:
     InstallSettings& m_settings;
+    int m_listed = 0;
 };

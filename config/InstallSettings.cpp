@@ -9,8 +9,8 @@
 #include "config/RegistryKey.h"
 #include "config/RegistryValue.h"
 #include "config/RelativeName.h"
-#include "config/SettingsOwner.h"
 #include "framework/TextFormat.h"
+#include "pack/InstallFrontEnd.h"
 #include "pack/PackJob.h"
 
 namespace {
@@ -47,6 +47,21 @@ std::string ReadIni(const std::string& iniPath, const std::string& section, cons
     return value;
 }
 
+// The program file's name as the command line gives it, and where that ends.
+std::string ProgramOf(const std::string& commandLine, std::string::size_type* end) {
+    if (!commandLine.empty() && commandLine.front() == '"') {
+        std::string::size_type quote = commandLine.find('"', 1);
+        *end = quote == std::string::npos ? commandLine.size() : quote + 1;
+        return commandLine.substr(1, *end - (quote == std::string::npos ? 1 : 2));
+    }
+    std::string program = UnquotedProgramPath(commandLine);
+    // No prefix names a file: the name ends at the first blank, as the C runtime reads it.
+    *end = program.size() < commandLine.size() ? program.size() : commandLine.find_first_of(" \t");
+    if (*end == std::string::npos)
+        *end = commandLine.size();
+    return program;
+}
+
 } // namespace
 
 InstallSettings::InstallSettings() {
@@ -72,17 +87,16 @@ std::string InstallSettings::GetIniText(const std::string& key) const {
 }
 
 std::string InstallSettings::FolderFromCommandLine(const std::string& commandLine) {
-    std::string program;
-    if (!commandLine.empty() && commandLine.front() == '"') {
-        program = commandLine.substr(1);
-        std::string::size_type quote = program.find('"');
-        if (quote != std::string::npos)
-            program.erase(quote);
-    } else {
-        program = UnquotedProgramPath(commandLine);
-    }
+    std::string::size_type end;
+    std::string program = ProgramOf(commandLine, &end);
     std::string::size_type slash = program.rfind('\\');
     return slash == std::string::npos ? std::string() : program.substr(0, slash);
+}
+
+std::string InstallSettings::ArgumentsFromCommandLine(const std::string& commandLine) {
+    std::string::size_type end;
+    ProgramOf(commandLine, &end);
+    return commandLine.substr(end);
 }
 
 std::string InstallSettings::GetProgramDir() {

@@ -6,7 +6,7 @@
 
 #include "config/GameFolderLock.h"
 
-class SettingsOwner;
+class InstallFrontEnd;
 
 class InstallSettings {
 public:
@@ -35,6 +35,8 @@ public:
 
     // The folder of the program file named by a command line, empty when it names no folder.
     static std::string FolderFromCommandLine(const std::string& commandLine);
+    // What follows the program file's name on a command line, as it is.
+    static std::string ArgumentsFromCommandLine(const std::string& commandLine);
     // A relative path joined to the program folder; others as they are.
     std::string InProgramDir(const std::string& path) const;
 
@@ -45,7 +47,7 @@ public:
     std::string m_programDir;
     std::vector<std::string> m_sourcePffs;
     std::string m_editionCode;
-    SettingsOwner* m_owner = nullptr;
+    InstallFrontEnd* m_owner = nullptr;
     // Held while an installation's outcome is not known.
     GameFolderLock m_folderLock;
 };

@@ -1,13 +1,13 @@
 // Keeping one game file's original, as file work that may run off the window's thread.
 #include "config/KeepTask.h"
 
-#include "config/SettingsOwner.h"
+#include "pack/InstallFrontEnd.h"
 
 DWORD KeepTask::Run(FileTransfer::Progress& progress) {
     return m_backup.Keep(m_name, &progress);
 }
 
-DWORD KeepTask::KeepFor(SettingsOwner& owner, GameBackup& backup, const std::string& name, bool* told) {
+DWORD KeepTask::KeepFor(InstallFrontEnd& owner, GameBackup& backup, const std::string& name, bool* told) {
     const bool copies = backup.WillCopy(name);
     if (copies)
         owner.KeepBegins(name);

@@ -6,7 +6,7 @@
 #include "config/GameBackup.h"
 #include "framework/BackgroundWork.h"
 
-class SettingsOwner;
+class InstallFrontEnd;
 
 class KeepTask : public BackgroundWork::Task {
 public:
@@ -16,7 +16,7 @@ public:
     // Keeps the original of the game file `name` as the owner's file work, telling the owner
     // first when an original is really copied (`told` says whether it was). Returns the keep's
     // result: ERROR_CANCELLED when the user is leaving.
-    static DWORD KeepFor(SettingsOwner& owner, GameBackup& backup, const std::string& name,
+    static DWORD KeepFor(InstallFrontEnd& owner, GameBackup& backup, const std::string& name,
                          bool* told = nullptr);
 
 private:

@@ -1,4 +1,4 @@
-// The results watcher: waits for the pack run to end, counts its log and tells the window.
+// The results watcher: waits for the pack run to end, counts its log and tells the run.
 #include "pack/CGetResults.h"
 
 #include "pack/LogCounter.h"
@@ -8,12 +8,6 @@
 namespace {
 Object* CreateGetResults() {
     return new CGetResults;
-}
-
-// 2061 carries both numbers in one argument; the first argument is the run's token.
-LPARAM PackCounts(int okCount, int sourceCount) {
-    auto clamp = [](int n) { return static_cast<WORD>(n < 0 ? 0 : n > 0xFFFF ? 0xFFFF : n); };
-    return MAKELPARAM(clamp(okCount), clamp(sourceCount));
 }
 } // namespace
 
@@ -65,6 +59,6 @@ int CGetResults::Run() {
         return 0; // the window has gone: nobody is left to tell
     // A log that never came or stayed empty counts nothing: the run failed.
     int okCount = LogHasText() ? LogCounter::CountOkPieces(m_run->LogPath()) : 0;
-    m_run->Post(kMsgPackDone, PackCounts(okCount, m_run->SourceCount()));
+    m_run->Finish(okCount);
     return 0;
 }

@@ -1,4 +1,4 @@
-// The results watcher: waits for the pack run to end, counts its log and tells the window.
+// The results watcher: waits for the pack run to end, counts its log and tells the run.
 #pragma once
 
 #include <memory>
@@ -20,7 +20,7 @@ public:
     static const RuntimeClass kRuntimeClass;
 
     BOOL InitInstance() override { return TRUE; }
-    // Posts 2060, waits, counts and posts 2061 with MAKELPARAM(count, sources) unless stopped.
+    // Posts 2060, waits, counts and finishes the run (which posts 2061) unless stopped.
     int Run() override;
 
     // Set before the thread starts. The process may be empty when the shell gave none: then

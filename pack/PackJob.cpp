@@ -9,9 +9,8 @@
 #include "framework/TextFormat.h"
 #include "pack/BatchLine.h"
 #include "pack/CGetResults.h"
-#include "pack/Messages.h"
+#include "pack/InstallFrontEnd.h"
 #include "pack/PackRun.h"
-#include "pack/SettingsOwner.h"
 
 std::string PackJob::MakeBatchFileName() const {
     return BatchLine::FileName(m_in.programDir, "packit_", m_in.tickCount(), ".bat");
@@ -121,10 +120,10 @@ bool PackJob::Launch(const std::string& batchPath, const std::string& logPath, i
     watcher->m_process.reset(execute.hProcess);
     std::unique_ptr<WorkerThread> thread(watcher.release());
     if (!m_in.startWatcher(thread)) {
-        // Nobody will watch the run: reported as failed, so the window does not wait for ever,
+        // Nobody will watch the run: reported as failed, so the front end does not wait for ever,
         // and as unwatched, since the tool may still be rewriting the game.
         run->LoseWatch();
-        run->Post(kMsgPackDone, MAKELPARAM(0, sourceCount));
+        run->Finish(0);
     }
     return true;
 }

@@ -11,7 +11,7 @@
 
 #include "framework/WorkerThread.h"
 
-class SettingsOwner;
+class InstallFrontEnd;
 
 class PackJob {
 public:
@@ -33,7 +33,7 @@ public:
             [](std::unique_ptr<WorkerThread>& t) { return WorkerThread::Start(t); };
     };
 
-    PackJob(Inputs inputs, SettingsOwner& owner) : m_in(std::move(inputs)), m_owner(owner) {}
+    PackJob(Inputs inputs, InstallFrontEnd& owner) : m_in(std::move(inputs)), m_owner(owner) {}
 
     // True once the batch file runs and its watcher has started; every stop is reported.
     bool Run(bool addMSwitch);
@@ -48,5 +48,5 @@ private:
     bool Launch(const std::string& batchPath, const std::string& logPath, int sourceCount);
 
     Inputs m_in;
-    SettingsOwner& m_owner;
+    InstallFrontEnd& m_owner;
 };

@@ -1,4 +1,4 @@
-// One launched pack run as the window and its watcher share it: token, log, stop flag.
+// One launched pack run as its front end and its watcher share it: token, log, stop, verdict.
 #pragma once
 
 #include <windows.h>
@@ -27,6 +27,11 @@ public:
     // Posts to the window unless the run was stopped; the lock makes sure that no post can
     // slip in after Stop has returned, when the window may be gone.
     bool Post(UINT message, LPARAM lParam);
+    // The watcher's verdict: how many sources reported OK. Kept for WaitForEnd and posted as
+    // 2061, with both numbers clamped into its argument.
+    void Finish(int okCount);
+    // For a front end without a window: waits until the run is finished and returns its count.
+    int WaitForEnd();
     void Stop();
     bool IsStopped();
     // Set by Stop, so that a watcher can wait for the run and for a stop in one wait. May be
@@ -41,5 +46,8 @@ private:
     const WPARAM m_token;
     SRWLOCK m_lock = SRWLOCK_INIT;
     bool m_stopped = false;
+    bool m_finished = false;
+    int m_okCount = 0;
     UniqueKernelHandle m_stopEvent;
+    UniqueKernelHandle m_finishedEvent;
 };

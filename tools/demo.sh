@@ -59,18 +59,33 @@ if [ -n "${DISPLAY:-}" ] && [ -z "${KS_DEMO_DRIVEN:-}" ]; then
   wine_run "$DEMO/addon/KSInstaller.exe"
   echo "The installer has ended. Game folder now holds:"
   ls -l "$DEMO/game"
-  exit 0
+else
+  # No one at the screen: drive an installation and keep a screenshot of the main window.
+  marker=$DEMO/screenshot-now
+  rm -f "$marker"
+  wine_run "$BIN/demo_driver.exe" "$(winpath "$DEMO/addon/KSInstaller.exe")" "$(winpath "$marker")" &
+  driver=$!
+  for _ in $(seq 150); do [ -f "$marker" ] && break; sleep 0.1; done
+  sleep 0.2
+  import -window root "$DEMO/screenshot.png" && echo "Screenshot of the main window: $DEMO/screenshot.png"
+  rm -f "$marker"
+  wait $driver
+  echo "Game folder now holds:"
+  ls -l "$DEMO/game" "$DEMO/game/data"
 fi
 
-# No one at the screen: drive an installation and keep a screenshot of the main window.
-marker=$DEMO/screenshot-now
-rm -f "$marker"
-wine_run "$BIN/demo_driver.exe" "$(winpath "$DEMO/addon/KSInstaller.exe")" "$(winpath "$marker")" &
-driver=$!
-for _ in $(seq 150); do [ -f "$marker" ] && break; sleep 0.1; done
-sleep 0.2
-import -window root "$DEMO/screenshot.png" && echo "Screenshot of the main window: $DEMO/screenshot.png"
-rm -f "$marker"
-wait $driver
-echo "Game folder now holds:"
-ls -l "$DEMO/game" "$DEMO/game/data"
+# The same add-on installed and taken out again by a script: no window, a log and an exit code.
+scripted() {
+  echo
+  echo "Scripted: KSInstaller.exe $*"
+  set +e
+  (cd "$DEMO/addon" && wine_run KSInstaller.exe "$@") | tr -d '\r' | sed 's/^/  /'
+  local code=${PIPESTATUS[0]}
+  set -e
+  echo "  exit code $code"
+  ls -l "$DEMO/game" | sed 's/^/  /'
+}
+rm -f "$DEMO/addon/install.log"
+scripted /S /ACCEPT /LOG=install.log "/D=$(winpath "$DEMO/game")"
+scripted /S /RESTORE /LOG=install.log
+echo "The log of both runs: $DEMO/addon/install.log"

@@ -1,4 +1,4 @@
-// A settings owner that records what the settings object tells the user.
+// A front end that records what an installation tells the user.
 #include "RecordingOwner.h"
 
 #include "framework/FileTransfer.h"

@@ -1,13 +1,13 @@
-// A settings owner that records what the settings object tells the user.
+// A front end that records what an installation tells the user.
 #pragma once
 
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "config/SettingsOwner.h"
+#include "pack/InstallFrontEnd.h"
 
-class RecordingOwner : public SettingsOwner {
+class RecordingOwner : public InstallFrontEnd {
 public:
     struct Notice {
         std::string text;
@@ -17,13 +17,22 @@ public:
 
     int ShowNotice(std::string text, bool plain) override;
     void PostNotice(std::string text, bool plain) override;
+    // Recorded as a notice too; a question is answered with OK.
+    bool Say(const std::string& text, Tone) override {
+        m_notices.push_back({text, true, false});
+        return true;
+    }
     HWND WindowHandle() const override { return m_window; }
     void AddFileToDelete(const std::string& path) override { m_filesToDelete.push_back(path); }
     void PackRunLaunched(const std::shared_ptr<PackRun>& run) override { m_runs.push_back(run); }
     void CopyBegins(const std::string& name, int number, int count) override;
     void KeepBegins(const std::string& name) override { m_copiesBegun.push_back("keep " + name); }
-    // Runs the work here, but answers ERROR_CANCELLED for the piece numbered m_leaveAt.
+    // Runs the work here, but answers ERROR_CANCELLED for the piece numbered m_leaveAt, from
+    // which on the user is leaving.
     DWORD RunFileWork(BackgroundWork::Task& work) override;
+    void WorkBegins(const char*) override {}
+    void ShowOutcome(const char*, bool) override {}
+    bool Leaving() const override { return m_leaveAt > 0 && m_workCalls >= m_leaveAt; }
 
     std::vector<Notice> m_notices;
     std::vector<std::string> m_filesToDelete;

@@ -33,3 +33,19 @@ void AddonLayout::RegisterGame(const std::string& editionCode, const std::string
     RegCloseKey(key);
     m_registeredKey = edition->m_registryKey;
 }
+
+std::map<std::string, std::string> GameFiles(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    WalkTree(folder, [&](const std::string& name, const WIN32_FIND_DATAA& found) {
+        std::string leaf = name.substr(name.rfind('\\') + 1);
+        if (leaf.rfind("log_", 0) == 0 || leaf == "pack-args.txt")
+            return;
+        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            files[name + "\\"] = "";
+        else
+            files[name] = ReadWholeFile(folder + "\\" + name) + " @" +
+                          std::to_string(found.ftLastWriteTime.dwLowDateTime) + "," +
+                          std::to_string(found.ftLastWriteTime.dwHighDateTime);
+    });
+    return files;
+}

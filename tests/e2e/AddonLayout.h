@@ -1,6 +1,7 @@
 // A scratch add-on folder with the installer in it, a game folder and the game's registry entry.
 #pragma once
 
+#include <map>
 #include <string>
 
 #include "support/TempFolder.h"
@@ -16,6 +17,8 @@ public:
     const std::string& Exe() const { return m_exe; }
     TempFolder& Program() { return m_program; }
     TempFolder& Game() { return m_game; }
+    const TempFolder& Program() const { return m_program; }
+    const TempFolder& Game() const { return m_game; }
 
     void WriteIni(const std::string& keys);
     // Records the game's folder for an edition as its setup would.
@@ -27,3 +30,7 @@ private:
     std::string m_exe;
     std::string m_registeredKey;
 };
+
+// Every file below a game folder with its content and last write time, without what the pack tool
+// itself writes beside it (its log and its record of arguments).
+std::map<std::string, std::string> GameFiles(const std::string& folder);

@@ -1,8 +1,6 @@
 // Installations keep what they replace; the system menu's restore command puts it back.
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "InstallerRun.h"
 
 using namespace controls;
@@ -10,24 +8,6 @@ using namespace controls;
 namespace {
 constexpr WPARAM kRestoreCommand = 0x0020;
 constexpr int kStatus = 1009;
-
-// Every file below a folder with its content and last write time, without what the pack tool
-// itself writes beside it (its log and its record of arguments).
-std::map<std::string, std::string> Files(const std::string& folder) {
-    std::map<std::string, std::string> files;
-    WalkTree(folder, [&](const std::string& name, const WIN32_FIND_DATAA& found) {
-        std::string leaf = name.substr(name.rfind('\\') + 1);
-        if (leaf.rfind("log_", 0) == 0 || leaf == "pack-args.txt")
-            return;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            files[name + "\\"] = "";
-        else
-            files[name] = ReadWholeFile(folder + "\\" + name) + " @" +
-                          std::to_string(found.ftLastWriteTime.dwLowDateTime) + "," +
-                          std::to_string(found.ftLastWriteTime.dwHighDateTime);
-    });
-    return files;
-}
 
 // A game with a file and an archive that the add-on replaces, and a file it adds.
 struct Game {
@@ -68,7 +48,7 @@ struct Game {
 // an installation added is listed as added.
 void ExpectNothingLost(const std::string& gameDir, const std::map<std::string, std::string>& before) {
     const std::string backup = "KSInstaller Backup\\";
-    const std::map<std::string, std::string> now = Files(gameDir);
+    const std::map<std::string, std::string> now = GameFiles(gameDir);
     const std::string list = ReadWholeFile(gameDir + "\\" + backup + "KSInstaller Backup.txt");
     auto listed = [&](const std::string& line) { return list.find(line + "\r\n") != std::string::npos; };
     for (const auto& [name, content] : before) {
@@ -90,12 +70,12 @@ void ExpectNothingLost(const std::string& gameDir, const std::map<std::string, s
 TEST(Restore, TwoWindowsOnOneGameTakeTurnsInEachOrderAndTheLastRestoreGivesTheGameBackByteForByte) {
     Game game("slow 2");
     const std::string gameDir = game.layout.GameDir();
-    const std::map<std::string, std::string> before = Files(gameDir);
+    const std::map<std::string, std::string> before = GameFiles(gameDir);
     InstallerRun a(game.layout);
     ASSERT_NE(a.window, nullptr);
     Driver::Click(a.window, kInstall);
     Answer(a.driver, "KSInstaller", "Install done.");
-    const std::map<std::string, std::string> installed = Files(gameDir);
+    const std::map<std::string, std::string> installed = GameFiles(gameDir);
 
     // A asks whether to restore; B's installation meanwhile changes nothing and says why.
     InstallerRun b(game.layout);
@@ -109,10 +89,10 @@ TEST(Restore, TwoWindowsOnOneGameTakeTurnsInEachOrderAndTheLastRestoreGivesTheGa
     Answer(b.driver, "KSInstaller", game.Busy());
     EXPECT_TRUE(Driver::Settle(b.window));
     EXPECT_TRUE(b.Enabled(kInstall));
-    EXPECT_EQ(Files(gameDir), installed);
+    EXPECT_EQ(GameFiles(gameDir), installed);
     EXPECT_TRUE(Driver::Dismiss(question, IDOK));
     Answer(a.driver, "KSInstaller", "The original game files are back.");
-    EXPECT_EQ(Files(gameDir), before);
+    EXPECT_EQ(GameFiles(gameDir), before);
 
     // B installs; A's restore meanwhile changes nothing and says why.
     Driver::Click(b.window, kInstall);
@@ -139,14 +119,14 @@ TEST(Restore, TwoWindowsOnOneGameTakeTurnsInEachOrderAndTheLastRestoreGivesTheGa
     a.Send(WM_SYSCOMMAND, kRestoreCommand);
     Answer(a.driver, "KSInstaller", game.Question());
     Answer(a.driver, "KSInstaller", "The original game files are back.");
-    EXPECT_EQ(Files(gameDir), before);
+    EXPECT_EQ(GameFiles(gameDir), before);
     EXPECT_TRUE(a.Exit());
     EXPECT_TRUE(b.Exit());
 }
 
 TEST(Restore, TwoInstallationsThenOneRestoreGiveTheGameFolderAsItWasBeforeTheFirst) {
     Game game;
-    std::map<std::string, std::string> before = Files(game.layout.GameDir());
+    std::map<std::string, std::string> before = GameFiles(game.layout.GameDir());
     game.Install();
     EXPECT_EQ(ReadWholeFile(game.layout.Game() / "data\\gui.txt"), "add-on gui");
     EXPECT_NE(ReadWholeFile(game.layout.Game() / "resource.pff").find("packed"), std::string::npos);
@@ -169,7 +149,7 @@ TEST(Restore, TwoInstallationsThenOneRestoreGiveTheGameFolderAsItWasBeforeTheFir
     PostMessageA(run.window, WM_SYSCOMMAND, kRestoreCommand, 0);
     Answer(run.driver, "KSInstaller", game.Question());
     Answer(run.driver, "KSInstaller", "The original game files are back.");
-    EXPECT_EQ(Files(game.layout.GameDir()), before);
+    EXPECT_EQ(GameFiles(game.layout.GameDir()), before);
     // Nothing is kept any more; the next installation starts a new backup.
     PostMessageA(run.window, WM_SYSCOMMAND, kRestoreCommand, 0);
     Answer(run.driver, "KSInstaller", "No original game files are kept in " + game.layout.GameDir() + ".");
@@ -178,9 +158,9 @@ TEST(Restore, TwoInstallationsThenOneRestoreGiveTheGameFolderAsItWasBeforeTheFir
 
 TEST(Restore, GameFileHeldOpenFailsTheRestoreLosesNothingAndASecondRestoreSucceeds) {
     Game game;
-    std::map<std::string, std::string> before = Files(game.layout.GameDir());
+    std::map<std::string, std::string> before = GameFiles(game.layout.GameDir());
     game.Install();
-    std::map<std::string, std::string> installed = Files(game.layout.GameDir());
+    std::map<std::string, std::string> installed = GameFiles(game.layout.GameDir());
 
     InstallerRun run(game.layout);
     ASSERT_NE(run.window, nullptr);
@@ -210,7 +190,7 @@ TEST(Restore, GameFileHeldOpenFailsTheRestoreLosesNothingAndASecondRestoreSuccee
            "Restore the original game files in " + game.layout.GameDir() +
                "? 1 kept file is put back and 0 added files are removed.");
     Answer(run.driver, "KSInstaller", "The original game files are back.");
-    EXPECT_EQ(Files(game.layout.GameDir()), before);
+    EXPECT_EQ(GameFiles(game.layout.GameDir()), before);
     EXPECT_TRUE(run.Exit());
 }
 

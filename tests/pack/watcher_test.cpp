@@ -61,6 +61,8 @@ TEST(CGetResults, JudgesTheLogOnlyOnceTheRunHasEndedAndTellsTheRunByItsToken) {
     for (const ReportWindow::Report& report : w.window.m_reports)
         EXPECT_EQ(report.wParam, w.run->Token());
     EXPECT_EQ(w.window.m_reports[1].lParam, MAKELPARAM(2, 2));
+    // A front end without a window has the same verdict from the run itself.
+    EXPECT_EQ(w.run->WaitForEnd(), 2);
     EXPECT_TRUE(w.WatcherGone());
 }
 

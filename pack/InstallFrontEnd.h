@@ -1,17 +1,17 @@
-// What the settings object and the pack job need of the window that owns them.
+// What an installation tells and asks of the one it runs for: the window, or a silent run.
 #pragma once
 
 #include <windows.h>
 
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "framework/BackgroundWork.h"
-#include <utility>
 
 class PackRun;
 
-class SettingsOwner {
+class InstallFrontEnd {
 public:
     // Shows the text in a "KSInstaller" box now and returns the button that closed it;
     // plain: a single OK button, else OK and Cancel with a question mark.
@@ -20,11 +20,15 @@ public:
     virtual void PostNotice(std::string text, bool plain) = 0;
     // A "KSInstaller" box with an exclamation mark, shown now.
     virtual void ShowWarning(std::string text) { ShowNotice(std::move(text), true); }
-    // The window that pack runs report to.
+    // How a message captioned with the application's name is put.
+    enum class Tone { Plain, Information, Warning, Question };
+    // Shows such a message now; true when it was answered with OK (a question may be declined).
+    virtual bool Say(const std::string& text, Tone tone) = 0;
+    // The window that pack runs report to; none for a front end without one.
     virtual HWND WindowHandle() const = 0;
-    // The file is deleted when the window is destroyed.
+    // The file is deleted when the front end ends.
     virtual void AddFileToDelete(const std::string& path) = 0;
-    // A pack run has been launched; only its watcher's reports are to be believed, and the
+    // A pack run has been launched; only its watcher's reports are to be believed, and a
     // window stops it when it closes.
     virtual void PackRunLaunched(const std::shared_ptr<PackRun>& run) = 0;
     // Told before each listed file is tried: its name as install.ini writes it, its number and
@@ -35,7 +39,14 @@ public:
     // Runs one long piece of file work (keeping or copying a file) and returns its result;
     // ERROR_CANCELLED when the user is leaving, and then nothing more is done.
     virtual DWORD RunFileWork(BackgroundWork::Task& work) = 0;
+    // The game files are about to change: nothing but leaving may be asked for until the flow
+    // returns. `task` is the status of the whole work, or null when each file is told.
+    virtual void WorkBegins(const char* task) = 0;
+    // The status after a step: "" clears it; `installed` once the installation has succeeded.
+    virtual void ShowOutcome(const char* text, bool installed) = 0;
+    // True once the user is leaving: nothing more is launched or said.
+    virtual bool Leaving() const = 0;
 
 protected:
-    ~SettingsOwner() = default;
+    ~InstallFrontEnd() = default;
 };

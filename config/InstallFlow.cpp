@@ -1,0 +1,71 @@
+// The order of an installation, whoever it runs for: copy, keep, pack, and the outcome.
+#include "config/InstallFlow.h"
+
+#include <windows.h>
+
+#include "config/FileCopier.h"
+#include "config/InstallSettings.h"
+#include "framework/TextFormat.h"
+#include "pack/InstallFrontEnd.h"
+#include "pack/PackRun.h"
+
+bool InstallFlow::IsFolder(const std::string& path) {
+    DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+InstallFlow::Result InstallFlow::Install(const std::string& gameFolder) {
+    m_fileFailed = false;
+    // Never copy into an empty or vanished folder, whatever state the front end is in.
+    if (!IsFolder(gameFolder)) {
+        m_face.ShowNotice("Choose an existing game folder before installing.", true);
+        return Result::NoFolder;
+    }
+    m_settings.m_gameFolder = gameFolder;
+    // Held until the outcome is known: nothing is changed while another run works on the folder.
+    if (!m_settings.LockGameFolder())
+        return Result::Busy;
+    m_face.WorkBegins(nullptr);
+    FileCopier copier(m_settings);
+    m_fileFailed = copier.CopyListedFiles(gameFolder) < copier.Listed();
+    if (m_face.Leaving())
+        return Result::Stopped;
+    m_face.ShowOutcome("", false);
+    if (m_settings.RunPackJob(true))
+        return Result::Launched;
+    return EndedUnlaunched();
+}
+
+InstallFlow::Result InstallFlow::EndedUnlaunched() {
+    m_settings.m_folderLock.Release();
+    if (m_face.Leaving())
+        return Result::Stopped;
+    // Without an edition, or with neither archive named, there is nothing to pack; the pack job
+    // has said so.
+    bool somethingToPack = !m_settings.m_editionCode.empty() &&
+                           (!m_settings.m_sourcePffs.empty() || !m_settings.m_destinationPff.empty());
+    if (somethingToPack)
+        return Result::PackFailed;
+    return m_fileFailed ? Result::FileFailed : Result::Installed;
+}
+
+InstallFlow::Result InstallFlow::PackEnded(const PackRun& run, int okCount) {
+    // A run judged without its process may still be packing: the folder stays taken until the
+    // front end ends.
+    if (run.ProcessWatched())
+        m_settings.m_folderLock.Release();
+    int sourceCount = run.SourceCount();
+    if (sourceCount > 0 && okCount >= sourceCount) {
+        m_face.ShowOutcome("Installed.", true);
+        m_face.Say(kInstallDone, InstallFrontEnd::Tone::Plain);
+        return m_fileFailed ? Result::FileFailed : Result::Installed;
+    }
+    m_face.ShowOutcome("Packing failed.", false);
+    m_face.ShowWarning(FormatText("Packing failed: %d of %d archives reported OK. See the log %s", okCount,
+                                  sourceCount, run.LogPath().c_str()));
+    return Result::PackFailed;
+}
+
+InstallFlow::Result InstallFlow::Watch(PackRun& run) {
+    return PackEnded(run, run.WaitForEnd());
+}

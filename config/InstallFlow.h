@@ -1,0 +1,44 @@
+// The order of an installation, whoever it runs for: copy, keep, pack, and the outcome.
+#pragma once
+
+#include <string>
+
+class InstallFrontEnd;
+class InstallSettings;
+class PackRun;
+
+class InstallFlow {
+public:
+    enum class Result {
+        Installed,  // every listed file copied; packed, or nothing was to be packed
+        FileFailed, // a listed file could not be copied or kept; the others went on
+        PackFailed, // packing failed: inputs missing or refused, not launched, or the tool failed
+        NoFolder,   // no existing game folder: nothing was done
+        Busy,       // another installation or restore holds the game folder: nothing was done
+        Launched,   // the pack run goes on; its outcome comes through PackEnded
+        Stopped,    // the user is leaving: nothing more was done or said
+    };
+
+    static constexpr const char* kInstallDone = "Install done.";
+
+    InstallFlow(InstallSettings& settings, InstallFrontEnd& face) : m_settings(settings), m_face(face) {}
+
+    // Copies the listed files into the game folder, each original kept first, then launches the
+    // pack run. Every problem is told to the front end, and the copying goes on past it.
+    Result Install(const std::string& gameFolder);
+    // The run's watcher counted okCount sources that reported OK: tells the outcome.
+    Result PackEnded(const PackRun& run, int okCount);
+    // For a front end without a window: waits for the run's verdict, then as PackEnded.
+    Result Watch(PackRun& run);
+
+    // An existing folder, not a file.
+    static bool IsFolder(const std::string& path);
+
+private:
+    // The outcome when no pack run was launched.
+    Result EndedUnlaunched();
+
+    InstallSettings& m_settings;
+    InstallFrontEnd& m_face;
+    bool m_fileFailed = false;
+};

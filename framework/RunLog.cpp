@@ -1,0 +1,56 @@
+// A run's lines, with the time in front, to a log file and to the console it was started from.
+#include "framework/RunLog.h"
+
+#include "framework/TextFormat.h"
+
+namespace {
+bool IsUsable(HANDLE handle) {
+    return handle && handle != INVALID_HANDLE_VALUE && GetFileType(handle) != FILE_TYPE_UNKNOWN;
+}
+} // namespace
+
+RunLog::RunLog() {
+    HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (IsUsable(output)) {
+        m_output = output;
+        return;
+    }
+    // A program with a window of its own gets no console; the one it was typed into is its
+    // parent's. None there: nothing is written.
+    if (!AttachConsole(ATTACH_PARENT_PROCESS))
+        return;
+    m_console.reset(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                nullptr, OPEN_EXISTING, 0, nullptr));
+    m_output = m_console.get();
+}
+
+DWORD RunLog::OpenFile(const std::string& path) {
+    // Appended to, so that scripts can chain installers into one log; others may read it meanwhile.
+    m_file.reset(CreateFileA(path.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return m_file ? ERROR_SUCCESS : GetLastError();
+}
+
+void RunLog::Write(const std::string& text) {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    std::string line = FormatText("%04u-%02u-%02u %02u:%02u:%02u ", now.wYear, now.wMonth, now.wDay,
+                                  now.wHour, now.wMinute, now.wSecond);
+    for (char c : text)
+        line += c == '\r' || c == '\n' ? ' ' : c;
+    line += "\r\n";
+    WriteTo(m_file.get(), line);
+    WriteConsole(line);
+}
+
+void RunLog::WriteConsole(const std::string& text) {
+    WriteTo(m_output, text);
+}
+
+void RunLog::WriteTo(HANDLE file, const std::string& text) {
+    if (!file || file == INVALID_HANDLE_VALUE)
+        return;
+    // Unbuffered: what was written is there even if the run is killed.
+    DWORD written = 0;
+    WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+}
