@@ -30,9 +30,7 @@ TEST(GetIniString, ReadsKeysWithIndexAndDefaultsAndCutsAt259Characters) {
     EXPECT_EQ(f.settings.GetIniString("copy_file_", "", 1), "");
     EXPECT_EQ(f.settings.GetIniString("eula_text", "Carrowind", -1), "Carrowind");
     EXPECT_EQ(f.settings.GetIniString("exact", "", -1), std::string(259, 'E'));
-    std::string cut = f.settings.GetIniString("long", "", -1);
-    EXPECT_LE(cut.size(), 259u);
-    EXPECT_EQ(cut, std::string(cut.size(), 'L'));
+    EXPECT_EQ(f.settings.GetIniString("long", "", -1), std::string(259, 'L'));
 
     // Limits count characters, not bytes; the reader keeps the profile functions' reading.
     std::string cyrillic;
@@ -55,15 +53,24 @@ TEST(GetIniString, ReadsKeysWithIndexAndDefaultsAndCutsAt259Characters) {
 }
 
 TEST(InstallSettings, ConstructorReadsArchivesAndEditionFromTheProgramFolder) {
-    InstallSettings settings;
     char module[MAX_PATH];
     DWORD length = GetModuleFileNameA(nullptr, module, MAX_PATH);
     std::string exe(module, length);
-    EXPECT_EQ(settings.GetProgramDir(), exe.substr(0, exe.rfind('\\')));
-    EXPECT_EQ(settings.m_iniPath, settings.GetProgramDir() + "\\install.ini");
+    const std::string folder = exe.substr(0, exe.rfind('\\'));
+    // An install.ini beside the test program, for this test alone.
+    const std::string ini = folder + "\\install.ini";
+    WritePrivateProfileStringA("installer", "ks_version", "KS2", ini.c_str());
+    WritePrivateProfileStringA("installer", "source_pff", "newgui.pff", ini.c_str());
+    WritePrivateProfileStringA("installer", "destination_pff", "resource.pff", ini.c_str());
+    InstallSettings settings;
+    EXPECT_EQ(settings.GetProgramDir(), folder);
+    EXPECT_EQ(settings.m_iniPath, ini);
     EXPECT_EQ(settings.m_section, "installer");
-    EXPECT_TRUE(settings.m_sourcePffs.empty()); // no install.ini next to the test program
+    EXPECT_EQ(settings.m_editionCode, "KS2");
+    EXPECT_EQ(settings.m_sourcePffs, std::vector<std::string>{"newgui.pff"});
+    EXPECT_EQ(settings.m_destinationPff, "resource.pff");
     EXPECT_EQ(settings.m_owner, nullptr);
+    DeleteFileA(ini.c_str());
 }
 
 TEST(FolderFromCommandLine, FollowsTheWayWindowsSplitsTheProgramPath) {

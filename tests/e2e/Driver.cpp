@@ -1,6 +1,7 @@
 // Starts the installer in its own process and drives its windows from outside, with bounded waits.
 #include "Driver.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "framework/Utf8.h"
@@ -104,13 +105,16 @@ bool Driver::WaitForExit(DWORD timeoutMs) const {
 std::string Driver::Text(HWND window) {
     // WM_GETTEXT is carried across processes, so it reads another process's controls too; the
     // wide form reads them exactly, in any script.
-    const DWORD size = 1024;
-    wchar_t text[size];
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXT, size, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                             kTimeoutMs, &copied))
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &length))
         return std::string();
-    return Utf8Of(text, static_cast<int>(copied < size ? copied : size - 1));
+    // A licence may be as long as a profile string: 32,767 characters.
+    std::vector<wchar_t> text(std::min<DWORD_PTR>(length, 32767) + 1);
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
+                             SMTO_ABORTIFHUNG, kTimeoutMs, &copied))
+        return std::string();
+    return Utf8Of(text.data(), static_cast<int>(std::min<DWORD_PTR>(copied, text.size() - 1)));
 }
 
 std::string Driver::ItemText(HWND dialog, int id) {
@@ -137,30 +141,30 @@ bool Driver::Dismiss(HWND box, int id) {
     return false;
 }
 
-void Driver::Settle(HWND window) {
+bool Driver::Settle(HWND window) {
     // Posted messages to one thread come out in the order they were posted, whichever of its
     // windows they are for: once a marker posted to the window's edit box shows, everything
     // posted before it has been handled (or a box it opened is running). Sent probes alone
     // cannot tell: one may slip in between a handled probe and the post still queued.
-    DWORD_PTR ignored;
+    DWORD_PTR limit = 0;
     HWND edit = FindWindowExA(window, nullptr, "Edit", nullptr);
     if (!edit) {
-        for (int probe = 0; probe < 2; ++probe)
-            SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &ignored);
-        return;
+        return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &limit) &&
+               SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &limit);
     }
     // The text limit of a read-only box is the marker: two values that differ from each other.
     const DWORD_PTR kMarkers[] = {0x7FFFFFFE, 0x7FFFFFFD};
-    DWORD_PTR limit = 0;
     if (!SendMessageTimeoutA(edit, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &limit))
-        return;
+        return false;
     DWORD_PTR marker = limit == kMarkers[0] ? kMarkers[1] : kMarkers[0];
     PostMessageA(edit, EM_SETLIMITTEXT, marker, 0);
     for (DWORD start = GetTickCount(); GetTickCount() - start < kTimeoutMs; Sleep(1)) {
-        if (!SendMessageTimeoutA(edit, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &limit) ||
-            limit == marker)
-            return;
+        if (!SendMessageTimeoutA(edit, EM_GETLIMITTEXT, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &limit))
+            return false;
+        if (limit == marker)
+            return true;
     }
+    return false;
 }
 
 std::string WindowsPath(const std::string& unixPath) {

@@ -45,8 +45,9 @@ public:
     // Presses a button of a box or dialog and waits until that window has gone, so that the next
     // search cannot find it again while it closes.
     static bool Dismiss(HWND box, int id);
-    // Lets the target's queue drain, so the state read next is the one after the last step.
-    static void Settle(HWND window);
+    // Lets the target's queue drain, so the state read next is the one after the last step;
+    // false when the window did not get there in time (or is gone).
+    [[nodiscard]] static bool Settle(HWND window);
 
 private:
     HWND FindDialog(const std::string* caption, bool wantMain) const;

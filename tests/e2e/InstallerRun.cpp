@@ -10,7 +10,7 @@ InstallerRun::InstallerRun(const AddonLayout& layout, const std::string& working
 
 void InstallerRun::Send(UINT message, WPARAM wParam, LPARAM lParam) const {
     PostMessageA(window, message, wParam, lParam);
-    Driver::Settle(window);
+    EXPECT_TRUE(Driver::Settle(window));
 }
 
 bool InstallerRun::Exit() const {

@@ -63,8 +63,9 @@ std::wstring Wide(const std::string& text) {
 // The installer run with the Open dialog of "&Change Path" at hand.
 struct BrowseRun : InstallerRun {
     BrowseRun(const AddonLayout& layout, const std::string& workingDir) : InstallerRun(layout, workingDir) {
-        if (window)
-            Driver::Settle(window);
+        if (window) {
+            EXPECT_TRUE(Driver::Settle(window));
+        }
     }
     HWND OpenBrowse() const {
         Driver::Click(window, kChangePath);
@@ -79,7 +80,7 @@ struct BrowseRun : InstallerRun {
         SendMessageTimeoutW(FileNameEdit(open), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()),
                             SMTO_ABORTIFHUNG, Driver::kTimeoutMs, &ignored);
         bool closed = Driver::Dismiss(open, button);
-        Driver::Settle(window);
+        EXPECT_TRUE(Driver::Settle(window));
         return closed;
     }
     bool Choose(const std::string& path, int button = IDOK) const { return Choose(Wide(path), button); }
@@ -103,7 +104,7 @@ TEST(ChangePath, OpensOnTheArchiveAndTakesTheChosenFilesFolder) {
     EXPECT_EQ(layout.GameDir().substr(layout.GameDir().rfind('\\') + 1), Driver::ItemText(open, 0x471));
     EXPECT_FALSE(IsWindowEnabled(run.window)) << "the main window must wait for the dialog";
     EXPECT_TRUE(Driver::Dismiss(open, IDOK));
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     EXPECT_EQ(run.Folder(), layout.GameDir());
     EXPECT_FALSE(run.Enabled(kResetDefault));
     EXPECT_TRUE(run.Enabled(kInstall));
@@ -169,7 +170,7 @@ TEST(ChangePath, RegisteredFolderWithTrailingBackslashChosenAgainKeepsResetDisab
     ASSERT_NE(open, nullptr);
     EXPECT_EQ(Driver::Text(FileNameEdit(open)), "resource.pff");
     EXPECT_TRUE(Driver::Dismiss(open, IDOK));
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     EXPECT_EQ(run.Folder(), layout.GameDir());
     EXPECT_FALSE(run.Enabled(kResetDefault));
     EXPECT_TRUE(run.Exit());
@@ -188,6 +189,7 @@ TEST(ChangePath, FolderNamedInScriptsNoCodePageHoldsIsTakenAsItIs) {
     BrowseRun run(layout, layout.ProgramDir());
     ASSERT_NE(run.window, nullptr);
     ASSERT_TRUE(run.Choose(folder + "\\x.pff"));
+    EXPECT_TRUE(Driver::Settle(run.window));
     EXPECT_TRUE(run.driver.NoDialogFor("kit", 300));
     EXPECT_EQ(run.Folder(), folder);
     EXPECT_TRUE(run.Enabled(kInstall));
@@ -216,7 +218,7 @@ TEST(ChangePath, BrowsingLeavesTheCurrentDirectoryWhereTheProgramStarted) {
     ASSERT_EQ(Driver::ItemText(open, 0x471), "elsewhere");
     SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>("x.pff"));
     ASSERT_TRUE(Driver::Dismiss(open, IDOK));
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     ASSERT_EQ(run.Folder(), elsewhere);
     EXPECT_EQ(CurrentDirectoryOf(run.driver.Process()), Wide(work + "\\"));
     EXPECT_TRUE(run.Exit());

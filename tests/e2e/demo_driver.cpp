@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
         Say("the main window did not appear");
         return 1;
     }
-    Driver::Settle(window);
+    if (!Driver::Settle(window))
+        Say("the main window did not settle");
     Say("main window \"" + Driver::Text(window) + "\"");
     Say("  game folder: " + Driver::ItemText(window, kFolderBox));
     Say("  install button \"" + Driver::ItemText(window, kInstall) + "\" " +

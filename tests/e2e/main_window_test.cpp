@@ -55,7 +55,7 @@ TEST(MainWindow, AcceptedLicenceShowsConfiguredTextsAndDetectedFolderThenCopies)
     Answer(driver, "KSInstaller", "Accept?", IDOK);
     HWND window = driver.WaitForMainWindow();
     ASSERT_NE(window, nullptr);
-    Driver::Settle(window);
+    EXPECT_TRUE(Driver::Settle(window));
     EXPECT_EQ(Driver::Text(window), "My Pak");
     EXPECT_EQ(Driver::ItemText(window, kInstall), "&Go");
     EXPECT_EQ(Driver::ItemText(window, kFolderBox), layout.GameDir());
@@ -69,7 +69,7 @@ TEST(MainWindow, AcceptedLicenceShowsConfiguredTextsAndDetectedFolderThenCopies)
                layout.Game() / "nodir\\c.txt");
     // The pack job comes last and finds no archives configured.
     Answer(driver, "KSInstaller", "Source and destination files unspecified.  Can't pack.");
-    Driver::Settle(window);
+    EXPECT_TRUE(Driver::Settle(window));
     EXPECT_EQ(ReadWholeFile(layout.Game() / "a.txt"), "new a");
     EXPECT_EQ(ReadWholeFile(layout.Game() / "data\\b.txt"), "b");
 
@@ -139,7 +139,7 @@ TEST(MainWindow, ForeignPrivateMessagesWithGarbageShowNothingAndCrashNothing) {
     // 1726 is the done handling, whoever sends it.
     PostMessageA(run.window, 1726, 7, 7);
     Answer(run.driver, "kit", "Install done.");
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     EXPECT_EQ(Driver::ItemText(run.window, kInstall), "Done");
     EXPECT_TRUE(run.Enabled(kInstall));
     EXPECT_FALSE(run.Enabled(kResetDefault));
@@ -154,7 +154,7 @@ TEST(MainWindow, EnterOnExitAndEscapeBothEndTheProcess) {
     {
         InstallerRun run(layout);
         ASSERT_NE(run.window, nullptr);
-        run.Send(WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED));
+        PostMessageA(run.window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         EXPECT_TRUE(run.driver.WaitForExit());
     }
     {

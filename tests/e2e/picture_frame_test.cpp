@@ -87,13 +87,13 @@ struct PictureRun : InstallerRun {
             return;
         frame = GetDlgItem(window, kPicture);
         SetWindowPos(window, nullptr, 40, 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        Driver::Settle(window);
+        EXPECT_TRUE(Driver::Settle(window));
     }
 };
 
 void MoveTo(HWND window, int x, int y) {
     SetWindowPos(window, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    Driver::Settle(window);
+    EXPECT_TRUE(Driver::Settle(window));
 }
 } // namespace
 
@@ -137,18 +137,18 @@ TEST(PictureFrame, LargerPictureIsCutAtTheFrameUnscaledAndSurvivesCoveringMoving
     // Repaints of the frame alone, without its window: queued, and the immediate one that a static
     // control does when its state changes.
     InvalidateRect(frame, nullptr, TRUE);
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     EXPECT_TRUE(WaitUntil(showsPicture)) << "after a repaint of the frame:" << CheckerboardMismatch(frame);
     EnableWindow(frame, FALSE);
     EnableWindow(frame, TRUE);
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     EXPECT_TRUE(WaitUntil(showsPicture))
         << "after the frame repainted itself:" << CheckerboardMismatch(frame);
 
     ShowWindow(run.window, SW_MINIMIZE);
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     ShowWindow(run.window, SW_RESTORE);
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     MoveTo(run.window, 40, 20);
     EXPECT_TRUE(WaitUntil(showsPicture)) << "after minimising:" << CheckerboardMismatch(frame);
     EXPECT_TRUE(run.Exit());

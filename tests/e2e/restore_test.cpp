@@ -122,7 +122,7 @@ TEST(Restore, TwoWindowsOnOneGameTakeTurnsInEachOrderAndTheLastRestoreGivesTheGa
     game.layout.Program().WriteFile("data\\gui.txt", "second add-on gui");
     Driver::Click(b.window, kInstall);
     Answer(b.driver, "KSInstaller", game.Busy());
-    Driver::Settle(b.window);
+    EXPECT_TRUE(Driver::Settle(b.window));
     EXPECT_TRUE(b.Enabled(kInstall));
     EXPECT_EQ(GameFiles(gameDir), installed);
     EXPECT_TRUE(Driver::Dismiss(question, IDOK));
@@ -175,7 +175,7 @@ TEST(Restore, TwoInstallationsThenOneRestoreGiveTheGameFolderAsItWasBeforeTheFir
     HWND question = run.driver.WaitForDialog("KSInstaller");
     ASSERT_NE(question, nullptr);
     PostMessageA(run.window, 1726, 0, 0);
-    Driver::Settle(run.window);
+    EXPECT_TRUE(Driver::Settle(run.window));
     EXPECT_EQ(Driver::BoxText(question), game.Question());
     EXPECT_TRUE(Driver::Dismiss(question, IDCANCEL));
     EXPECT_TRUE(run.driver.NoDialogFor("KSInstaller", 300));

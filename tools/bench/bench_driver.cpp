@@ -271,16 +271,26 @@ void CopySilence(const std::string& packExe) {
         return;
     }
     Driver::Click(window, kInstallButton);
-    double longest = 0;
+    double longest = 0, longestLaunch = 0;
     int probes = 0;
-    double start = NowMs();
-    // From the copy's first status to the moment the whole file stands in the game folder.
+    double start = NowMs(), copyEnd = 0;
+    // From the copy's first status to the moment the whole file stands in the game folder; then
+    // keeping the small archive and the shell call that starts the tool, until the result box.
     std::string copied = pack.layout.Game() / "big.bin";
-    for (bool copying = false; NowMs() - start < kWaitMs; Sleep(1)) {
+    const std::string caption = BaseNameOf(pack.layout.Exe());
+    HWND box = nullptr;
+    for (bool copying = false; !box && NowMs() - start < kWaitMs; Sleep(1)) {
         double asked = NowMs();
         DWORD_PTR ignored;
         SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_NORMAL, kWaitMs, &ignored);
         double waited = NowMs() - asked;
+        if (copyEnd > 0) {
+            longestLaunch = std::max(longestLaunch, waited);
+            WindowSearch search{driver.ProcessId(), caption.c_str(), nullptr};
+            EnumWindows(VisitTopLevel, reinterpret_cast<LPARAM>(&search));
+            box = search.found;
+            continue;
+        }
         copying = copying || Driver::ItemText(window, 1009).rfind("Copying", 0) == 0;
         if (copying) {
             longest = std::max(longest, waited);
@@ -289,13 +299,16 @@ void CopySilence(const std::string& packExe) {
         WIN32_FILE_ATTRIBUTE_DATA data;
         if (copying && GetFileAttributesExA(copied.c_str(), GetFileExInfoStandard, &data) &&
             data.nFileSizeHigh == 0 && data.nFileSizeLow == 300u << 20)
-            break;
+            copyEnd = NowMs();
     }
     std::printf("longest the window did not answer during a 300 MB copy (%.0f ms, %d probes): %.1f ms "
                 "(goal < 250 ms)\n",
-                NowMs() - start, probes, longest);
-    std::string caption = BaseNameOf(pack.layout.Exe());
-    if (HWND box = WaitForVisibleWindow(driver, caption.c_str()))
+                (copyEnd > 0 ? copyEnd : NowMs()) - start, probes, longest);
+    // The tests allow this one gap 2 s, where the copies are allowed 250 ms.
+    std::printf("longest it did not answer from then to the result box (the pack tool is started on the "
+                "window's thread): %.1f ms%s\n",
+                longestLaunch, box ? "" : " (no result box)");
+    if (box)
         Driver::Dismiss(box, IDOK);
     Driver::Click(window, IDOK);
     driver.WaitForExit();
