@@ -1,4 +1,4 @@
-// Reads one value of an ini file saved as UTF-16 LE, UTF-8 or in the system code page.
+// Reads the values of an ini file saved as UTF-16 LE, UTF-8 or in the system code page.
 #include "config/IniFile.h"
 
 #include <windows.h>
@@ -66,12 +66,15 @@ std::string IniFile::Decode(const std::string& bytes) {
     return Utf8FromCodePage(CP_ACP, bytes.data(), bytes.size());
 }
 
-std::string IniFile::Read(const std::string& path, const char* section, const char* key,
-                          const std::string& defaultValue, size_t limit) {
+IniFile::IniFile(const std::string& path) : m_path(path) {
     std::string bytes;
-    if (!ReadBytes(path, bytes))
-        return CutToCharacters(defaultValue, limit - 1);
-    const std::string text = Decode(bytes);
+    if (ReadBytes(path, bytes))
+        m_text = Decode(bytes);
+}
+
+std::string IniFile::Read(const char* section, const char* key, const std::string& defaultValue,
+                          size_t limit) const {
+    const std::string& text = m_text;
     bool inSection = false;
     bool sectionSeen = false;
     for (size_t start = 0; start < text.size();) {

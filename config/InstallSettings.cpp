@@ -40,12 +40,6 @@ std::string UnquotedProgramPath(const std::string& commandLine) {
     return commandLine;
 }
 
-// A value cut to size - 1 characters, the platform's way.
-std::string ReadIni(const std::string& iniPath, const std::string& section, const std::string& name,
-                    const std::string& defaultValue, DWORD size) {
-    return IniFile::Read(iniPath, section.c_str(), name.c_str(), defaultValue, size);
-}
-
 // The program file's name as the command line gives it, and where that ends.
 std::string ProgramOf(const std::string& commandLine, std::string::size_type* end) {
     if (!commandLine.empty() && commandLine.front() == '"') {
@@ -77,12 +71,19 @@ InstallSettings::~InstallSettings() = default;
 
 std::string InstallSettings::GetIniString(const std::string& key, const std::string& defaultValue,
                                           int index) const {
-    return ReadIni(m_iniPath, m_section, index == -1 ? key : key + std::to_string(index), defaultValue,
-                   kBufferSize);
+    return Ini().Read(m_section.c_str(), (index == -1 ? key : key + std::to_string(index)).c_str(),
+                      defaultValue, kBufferSize);
+}
+
+const IniFile& InstallSettings::Ini() const {
+    // Read once for all its values, and again only when pointed at another file.
+    if (!m_ini || m_ini->Path() != m_iniPath)
+        m_ini = std::make_unique<IniFile>(m_iniPath);
+    return *m_ini;
 }
 
 std::string InstallSettings::GetIniText(const std::string& key) const {
-    return ReadIni(m_iniPath, m_section, key, "", kLongTextSize);
+    return Ini().Read(m_section.c_str(), key.c_str(), "", kLongTextSize);
 }
 
 std::string InstallSettings::FolderFromCommandLine(const std::string& commandLine) {

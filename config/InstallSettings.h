@@ -1,10 +1,12 @@
 // The installer's configuration: install.ini, the program folder and the game folder.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "config/GameFolderLock.h"
+#include "config/IniFile.h"
 
 class InstallFrontEnd;
 
@@ -50,4 +52,9 @@ public:
     InstallFrontEnd* m_owner = nullptr;
     // Held while an installation's outcome is not known.
     GameFolderLock m_folderLock;
+
+private:
+    const IniFile& Ini() const;
+
+    mutable std::unique_ptr<IniFile> m_ini;
 };
