@@ -4,17 +4,21 @@
 #include "config/GameBackup.h"
 #include "config/InstallFlow.h"
 #include "framework/TextFormat.h"
+#include "framework/Utf8.h"
 #include "pack/InstallFrontEnd.h"
 
 namespace {
 using Tone = InstallFrontEnd::Tone;
 
-// A refused line may be any bytes: shown short and printable.
+// A refused line may be any bytes: shown short and printable, a name in any script as it is.
 std::string Printable(std::string line) {
-    if (line.size() > 80)
-        line.resize(80);
-    for (char& c : line)
-        c = static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126 ? '?' : c;
+    const bool text = IsUtf8(line.data(), line.size());
+    line = text ? CutToCharacters(line, 80) : line.substr(0, 80);
+    for (char& c : line) {
+        auto byte = static_cast<unsigned char>(c);
+        if (byte < 32 || byte == 127 || (byte > 127 && !text))
+            c = '?';
+    }
     return line;
 }
 

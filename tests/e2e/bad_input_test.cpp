@@ -441,7 +441,8 @@ const Row kRows[] = {
      Game("",
           [](AddonLayout& l) {
               l.Game().WriteFile("KSInstaller Backup\\KSInstaller Backup.txt",
-                                 "moved data\\old.txt\r\nkept gui.txt\r\n");
+                                 "moved data\\\xC5\x81\xC3\xB3"
+                                 "d\xC5\xBA.txt\r\nkept gui.txt\r\n");
               l.Game().WriteFile("KSInstaller Backup\\gui.txt", "original");
               l.Game().WriteFile("KSInstaller Backup\\data\\old.txt", "what the later version moved");
               l.Game().WriteFile("gui.txt", "add-on");
@@ -451,14 +452,16 @@ const Row kRows[] = {
          run.Send(WM_SYSCOMMAND, 0x20);
          Answer(run.driver, "KSInstaller",
                 "1 line of the backup list " + list +
-                    " cannot be read: \"moved data\\old.txt\". It is not restored; it stays in the list, and "
+                    " cannot be read: \"moved data\\\xC5\x81\xC3\xB3"
+                    "d\xC5\xBA.txt\". It is not restored; it stays in the list, and "
                     "the files it may name stay in the backup.");
          Answer(run.driver, "KSInstaller",
                 "Restore the original game files in " + layout.GameDir() +
                     "? 1 kept file is put back and 0 added files are removed.");
          Answer(run.driver, "KSInstaller", "The original game files are back.");
          EXPECT_EQ(ReadWholeFile(layout.Game() / "gui.txt"), "original");
-         EXPECT_EQ(ReadWholeFile(list), "moved data\\old.txt\r\n");
+         EXPECT_EQ(ReadWholeFile(list), "moved data\\\xC5\x81\xC3\xB3"
+                                        "d\xC5\xBA.txt\r\n");
          EXPECT_EQ(ReadWholeFile(layout.Game() / "KSInstaller Backup\\data\\old.txt"),
                    "what the later version moved");
      }},
