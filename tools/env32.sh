@@ -226,6 +226,8 @@ case "$cmd" in
     for v in DISPLAY XAUTHORITY WINEPREFIX WINEDEBUG WINEDLLOVERRIDES WINEARCH; do
       [ -z "${!v:-}" ] || env+=("$v=${!v}")
     done
+    # A locale of the caller's own making (build/locale, at the same path in here).
+    [ -z "${LOCPATH:-}" ] || env+=("LOCPATH=$LOCPATH" "LC_ALL=$LC_ALL")
     exec chroot "$CHROOT" /usr/bin/env -i "${env[@]}" /bin/sh -c 'cd "$0" 2>/dev/null || cd /; exec "$@"' "$PWD" "$@" ;;
   *) sed -n '2,8p' "$SELF"; exit 2 ;;
 esac
