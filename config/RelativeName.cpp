@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "framework/Utf8.h"
+#include "framework/WideText.h"
 
 namespace {
 
@@ -48,30 +49,21 @@ bool IsSafeComponent(const std::string& component) {
 // The platform's own idea of the full path, so the check sees what CreateFile would open. The wide
 // call, because the ANSI one gives up beyond 259 characters where opening would merely fail later.
 // Vectors, not std::wstring: the library's wide string would add 35 KB to the exe.
-using WideText = std::vector<wchar_t>;
+using WideChars = std::vector<wchar_t>;
 
 constexpr DWORD kLongestPath = 32768;
 
-WideText Widen(const std::string& text) {
-    int length = MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    WideText wide(length > 0 ? static_cast<size_t>(length) : 0, L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
-    return wide;
-}
-
-bool Narrow(const WideText& wide, std::string& narrow) {
+bool Narrow(const WideChars& wide, std::string& narrow) {
     narrow = Utf8Of(wide.data(), static_cast<int>(wide.size()));
     return wide.empty() || !narrow.empty();
 }
 
-bool FullPathOf(const std::string& path, WideText& full) {
-    WideText wide = Widen(path);
-    if (wide.empty())
+bool FullPathOf(const std::string& path, WideChars& full) {
+    const WideText wide(path);
+    if (wide.Length() == 0)
         return false;
-    wide.push_back(L'\0');
     full.assign(kLongestPath, L'\0');
-    DWORD length = GetFullPathNameW(wide.data(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
     if (length == 0 || length >= full.size())
         return false;
     full.resize(length);
@@ -90,16 +82,16 @@ bool SameWide(const wchar_t* a, size_t aLength, const wchar_t* b, size_t bLength
 }
 
 // True when full starts with prefix, letter case aside.
-bool StartsWithIgnoringCase(const WideText& full, const WideText& prefix) {
+bool StartsWithIgnoringCase(const WideChars& full, const WideChars& prefix) {
     return full.size() > prefix.size() && SameWide(full.data(), prefix.size(), prefix.data(), prefix.size());
 }
 
 // A full path with its deepest existing part as the disk names it: the platform resolves only
 // paths that exist, so the part that does not is cut off, one component at a time, and kept.
-WideText LongPathOf(const WideText& full) {
-    WideText resolved(kLongestPath, L'\0');
+WideChars LongPathOf(const WideChars& full) {
+    WideChars resolved(kLongestPath, L'\0');
     for (size_t cut = full.size(); cut > 0;) {
-        WideText head(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
+        WideChars head(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
         head.push_back(L'\0');
         DWORD length = GetLongPathNameW(head.data(), resolved.data(), kLongestPath);
         if (length > 0 && length < kLongestPath) {
@@ -146,8 +138,8 @@ bool RelativeName::JoinInside(const std::string& folder, const std::string& name
     // A bare drive ("D:") is how a folder at a drive root is held; on its own the platform would
     // take it as that drive's current directory.
     bool bareDrive = folder.size() == 2 && folder[1] == ':';
-    WideText fullFolder;
-    WideText fullFile;
+    WideChars fullFolder;
+    WideChars fullFile;
     if (!FullPathOf(bareDrive ? folder + "\\" : folder, fullFolder) || !FullPathOf(candidate, fullFile))
         return false;
     // Compared with a closing backslash, so "C:\game2\x" does not count as inside "C:\game".
@@ -160,9 +152,10 @@ bool RelativeName::JoinInside(const std::string& folder, const std::string& name
 }
 
 bool RelativeName::SameName(const std::string& a, const std::string& b) {
-    WideText wideA = Widen(a);
-    WideText wideB = Widen(b);
-    return SameWide(wideA.data(), wideA.size(), wideB.data(), wideB.size());
+    const WideText wideA(a);
+    const WideText wideB(b);
+    return SameWide(wideA.c_str(), static_cast<size_t>(wideA.Length()), wideB.c_str(),
+                    static_cast<size_t>(wideB.Length()));
 }
 
 std::string RelativeName::LongName(const std::string& folder, const std::string& name) {
@@ -175,17 +168,17 @@ std::string RelativeName::LongName(const std::string& folder, const std::string&
     if (given.find('~') == std::string::npos || !JoinInside(folder, given, joined))
         return given;
     bool bareDrive = folder.size() == 2 && folder[1] == ':';
-    WideText fullFolder;
-    WideText fullFile;
+    WideChars fullFolder;
+    WideChars fullFile;
     if (!FullPathOf(bareDrive ? folder + "\\" : folder, fullFolder) || !FullPathOf(joined, fullFile))
         return given;
-    WideText longFolder = LongPathOf(fullFolder);
-    WideText longFile = LongPathOf(fullFile);
+    WideChars longFolder = LongPathOf(fullFolder);
+    WideChars longFile = LongPathOf(fullFile);
     if (!IsWideSeparator(longFolder.back()))
         longFolder.push_back(L'\\');
     std::string resolved;
     if (!StartsWithIgnoringCase(longFile, longFolder) ||
-        !Narrow(WideText(longFile.begin() + static_cast<std::ptrdiff_t>(longFolder.size()), longFile.end()),
+        !Narrow(WideChars(longFile.begin() + static_cast<std::ptrdiff_t>(longFolder.size()), longFile.end()),
                 resolved))
         return given;
     return resolved;
