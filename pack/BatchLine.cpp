@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "framework/TextFormat.h"
 #include "framework/WideText.h"
 
@@ -40,20 +42,26 @@ std::string BatchLine::FileName(const std::string& folder, const char* stem, uns
     return FormatText("%s\\%s%d%s", folder.c_str(), stem, static_cast<int>(tick), extension);
 }
 
-bool BatchLine::ToCodePage(const std::string& text, std::string& narrow) {
+bool BatchLine::ToCodePage(UINT codePage, const std::string& text, std::string& narrow) {
     narrow.clear();
     if (text.empty())
         return true;
     WideText wide(text);
-    // Neither best-fit letters ("a" for "ā") nor '?': either would name some other file.
-    const bool utf8 = GetACP() == CP_UTF8;
+    // UTF-8 takes neither flag; it carries every character, and the way back shows a broken one.
+    const bool utf8 = codePage == CP_UTF8;
     const DWORD flags = utf8 ? 0 : WC_NO_BEST_FIT_CHARS;
     BOOL usedDefault = FALSE;
     BOOL* lossy = utf8 ? nullptr : &usedDefault;
-    int length = WideCharToMultiByte(CP_ACP, flags, wide.c_str(), wide.Length(), nullptr, 0, nullptr, lossy);
+    int length =
+        WideCharToMultiByte(codePage, flags, wide.c_str(), wide.Length(), nullptr, 0, nullptr, lossy);
     if (length <= 0 || usedDefault)
         return false;
     narrow.assign(static_cast<size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, flags, wide.c_str(), wide.Length(), &narrow[0], length, nullptr, lossy);
-    return !usedDefault;
+    if (WideCharToMultiByte(codePage, flags, wide.c_str(), wide.Length(), &narrow[0], length, nullptr,
+                            lossy) != length ||
+        usedDefault)
+        return false;
+    std::vector<wchar_t> back(static_cast<size_t>(wide.Length()) + 1);
+    int backLength = MultiByteToWideChar(codePage, 0, narrow.data(), length, back.data(), wide.Length() + 1);
+    return backLength == wide.Length() && std::equal(back.begin(), back.begin() + backLength, wide.c_str());
 }

@@ -1,6 +1,8 @@
 // The one command line of the pack batch file, and the names of that file and of the log.
 #pragma once
 
+#include <windows.h>
+
 #include <string>
 #include <vector>
 
@@ -15,10 +17,12 @@ public:
                              const std::vector<std::string>& sources, bool addMSwitch,
                              const std::string& log);
 
-    // The UTF-8 text in the system code page, as the command interpreter reads a batch file and
-    // the tool its arguments; false when some character has no place there, since a '?' put in
-    // would name some other file.
-    static bool ToCodePage(const std::string& text, std::string& narrow);
+    // The UTF-8 text in the code page, only when those bytes read back as the same text: a '?' or
+    // a best-fit letter ("a" for "ā") put in would name some other file.
+    static bool ToCodePage(UINT codePage, const std::string& text, std::string& narrow);
+    // The code page the command interpreter reads the batch file in: that of the hidden console the
+    // shell gives it, which is the OEM one, not the system's (ANSI) one the tool reads its arguments in.
+    static UINT InterpreterCodePage() { return GetOEMCP(); }
     static constexpr const char* kUnreadablePathText =
         "The path %s cannot be passed to the archive tool: its name has characters the tool cannot "
         "read, and the volume gives it no short name. Move the game or the add-on into a folder with a "

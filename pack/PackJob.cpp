@@ -180,21 +180,23 @@ bool PackJob::Run(bool addMSwitch) {
     std::string shortTool = m_in.shortPath(packTool);
     std::string shortDestination = m_in.shortPath(destination);
     std::string shortLog = m_in.shortPath(logPath);
-    // The command interpreter reads the batch file in the system code page; a path that has no
-    // short form to fall back on may still hold characters it cannot carry.
+    // The interpreter reads each path from the batch file in its code page and hands it on to the
+    // tool, which reads it in the system's: a path without a short form must survive both.
+    const UINT batchCodePage = BatchLine::InterpreterCodePage();
     std::string narrow;
     std::vector<const std::string*> paths = {&shortTool, &shortDestination};
     for (const std::string& source : shortSources)
         paths.push_back(&source);
     paths.push_back(&shortLog);
     for (const std::string* path : paths) {
-        if (!BatchLine::ToCodePage(*path, narrow)) {
+        if (!BatchLine::ToCodePage(GetACP(), *path, narrow) ||
+            !BatchLine::ToCodePage(batchCodePage, *path, narrow)) {
             m_owner.ShowWarning(FormatText(BatchLine::kUnreadablePathText, path->c_str()));
             return false;
         }
     }
     std::string line = BatchLine::Build(shortTool, shortDestination, shortSources, addMSwitch, shortLog);
-    if (!BatchLine::ToCodePage(line, narrow) || !WriteBatchFile(batchPath, narrow))
+    if (!BatchLine::ToCodePage(batchCodePage, line, narrow) || !WriteBatchFile(batchPath, narrow))
         return false;
     return Launch(batchPath, logPath, static_cast<int>(sources.size()));
 }
