@@ -86,13 +86,6 @@ std::string InstallSettings::GetIniText(const std::string& key) const {
     return Ini().Read(m_section.c_str(), key.c_str(), "", kLongTextSize);
 }
 
-std::string InstallSettings::FolderFromCommandLine(const std::string& commandLine) {
-    std::string::size_type end;
-    std::string program = ProgramOf(commandLine, &end);
-    std::string::size_type slash = program.rfind('\\');
-    return slash == std::string::npos ? std::string() : program.substr(0, slash);
-}
-
 std::string InstallSettings::ArgumentsFromCommandLine(const std::string& commandLine) {
     std::string::size_type end;
     ProgramOf(commandLine, &end);
@@ -102,22 +95,18 @@ std::string InstallSettings::ArgumentsFromCommandLine(const std::string& command
 std::string InstallSettings::GetProgramDir() {
     if (!m_programDir.empty())
         return m_programDir;
-    // Made absolute at once: the current directory may change, or differ from where we started.
-    std::string folder = FolderFromCommandLine(Utf8Of(GetCommandLineW()));
+    // The module's own path, never the command line: a starter may quote it oddly, mix separators
+    // or name some other file altogether.
+    wchar_t module[kBufferSize];
+    DWORD length = GetModuleFileNameW(nullptr, module, kBufferSize);
+    if (length == 0 || length >= kBufferSize)
+        return m_programDir;
+    // Made full, with backslashes only, so the name is what follows the last of them.
     wchar_t full[kBufferSize];
-    // With its backslash, "C:" is the drive's root and not the drive's current directory.
-    DWORD length =
-        folder.empty() ? 0 : GetFullPathNameW(WideText(folder + "\\").c_str(), kBufferSize, full, nullptr);
-    if (length > 1 && length < kBufferSize) {
-        folder = Utf8Of(full, static_cast<int>(length - 1));
-    } else {
-        // A bare program name says nothing of its folder; the module's own path always does.
-        length = GetModuleFileNameW(nullptr, full, kBufferSize);
-        folder = length > 0 && length < kBufferSize
-                     ? FolderFromCommandLine('"' + Utf8Of(full, static_cast<int>(length)))
-                     : std::string();
-    }
-    m_programDir = folder;
+    wchar_t* name = nullptr;
+    length = GetFullPathNameW(module, kBufferSize, full, &name);
+    if (length > 0 && length < kBufferSize && name && name > full)
+        m_programDir = Utf8Of(full, static_cast<int>(name - full - 1));
     return m_programDir;
 }
 

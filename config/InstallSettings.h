@@ -19,7 +19,7 @@ public:
 
     // The value of key (followed by index unless it is -1), at most 259 characters.
     std::string GetIniString(const std::string& key, const std::string& defaultValue, int index) const;
-    // Absolute, found once: from the command line, else from the module's own path.
+    // Absolute, found once, from the module's own path.
     std::string GetProgramDir();
     // Relative paths below mean the file in the program folder, where the pack tool runs.
     // True for an existing file that is not a folder; otherwise tells the user first.
@@ -35,8 +35,6 @@ public:
     // The licence, which may be far longer than the other values: up to 32,767 characters.
     std::string GetIniText(const std::string& key) const;
 
-    // The folder of the program file named by a command line, empty when it names no folder.
-    static std::string FolderFromCommandLine(const std::string& commandLine);
     // What follows the program file's name on a command line, as it is.
     static std::string ArgumentsFromCommandLine(const std::string& commandLine);
     // A relative path joined to the program folder; others as they are.

@@ -73,25 +73,6 @@ TEST(InstallSettings, ConstructorReadsArchivesAndEditionFromTheProgramFolder) {
     DeleteFileA(ini.c_str());
 }
 
-TEST(FolderFromCommandLine, FollowsTheWayWindowsSplitsTheProgramPath) {
-    EXPECT_EQ(InstallSettings::FolderFromCommandLine("\"C:\\My Add-on\\KSInstaller.exe\" extra"),
-              "C:\\My Add-on");
-    EXPECT_EQ(InstallSettings::FolderFromCommandLine("\"C:\\Add-on\\KSInstaller.exe"), "C:\\Add-on");
-    EXPECT_EQ(InstallSettings::FolderFromCommandLine("C:\\Addon\\KSInstaller.exe"), "C:\\Addon");
-    EXPECT_EQ(InstallSettings::FolderFromCommandLine("KSInstaller.exe"), "");
-    EXPECT_EQ(InstallSettings::FolderFromCommandLine(""), "");
-    EXPECT_EQ(InstallSettings::FolderFromCommandLine("\"\""), "");
-
-    // Unquoted with blanks: the first blank-ended prefix that names a program wins.
-    TempFolder folder;
-    folder.WriteFile("My Addon\\KSInstaller.exe", "MZ");
-    folder.WriteFile("My Addon\\Tool", "MZ");
-    std::string dir = folder / "My Addon";
-    EXPECT_EQ(InstallSettings::FolderFromCommandLine(dir + "\\KSInstaller.exe"), dir);
-    EXPECT_EQ(InstallSettings::FolderFromCommandLine(dir + "\\KSInstaller some argument"), dir);
-    EXPECT_EQ(InstallSettings::FolderFromCommandLine(dir + "\\Tool x y"), dir);
-}
-
 TEST(FileExists, TellsTheUserAboutAnythingThatIsNotAnExistingFile) {
     IniFixture f("");
     std::string file = f.folder.WriteFile("pack.exe", "MZ");
