@@ -36,6 +36,22 @@ std::string Unquoted(const std::string& text) {
     return value.substr(first, last - first);
 }
 
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
+
+// False for a path that cannot name a folder: separators alone ("\\" would become the current
+// drive's root) or a network path without both its server and its share.
+bool NamesAFolder(const std::string& path) {
+    if (path.find_first_not_of("\\/") == std::string::npos)
+        return false;
+    if (path.size() < 2 || !IsSeparator(path[0]) || !IsSeparator(path[1]))
+        return true;
+    std::string::size_type server = 2;
+    std::string::size_type share = path.find_first_of("\\/", server) + 1;
+    return share > server + 1 && share < path.size() && !IsSeparator(path[share]);
+}
+
 // "C:\Games\" names the same folder as "C:\Games"; "C:\" keeps its backslash.
 std::string WithoutTrailingBackslash(std::string folder) {
     while (folder.size() > 1 && folder.back() == '\\' && folder[folder.size() - 2] != ':')
@@ -64,10 +80,13 @@ CommandLine CommandLine::Parse(const std::string& arguments) {
             break;
         std::string::size_type name = arguments[at] == '"' ? at + 1 : at;
         if (StartsWith(arguments, name, "/D=")) {
-            line.m_gameFolder = WithoutTrailingBackslash(Unquoted(arguments.substr(name + 3)));
+            std::string folder = Unquoted(arguments.substr(name + 3));
+            line.m_gameFolder = WithoutTrailingBackslash(folder);
             line.m_folderGiven = true;
-            if (line.m_gameFolder.empty())
+            if (folder.empty())
                 fail("/D= needs a game folder.");
+            else if (!NamesAFolder(folder))
+                fail("/D=" + folder + " names no game folder.");
             break;
         }
         // One token: blanks inside quotes belong to it, and the quotes go.
