@@ -42,13 +42,9 @@ int InstallerApp::RunScripted(const CommandLine& line) {
     RunLog log;
     if (line.m_error.empty() && !line.m_usage)
         return SilentRun(line, log).Run();
-    // Never a box under /S: the console alone hears how to call the program, and the log why not.
-    if (!line.m_error.empty()) {
-        if (!line.m_logFile.empty() && log.OpenFile(line.m_logFile) == ERROR_SUCCESS)
-            log.Write(line.m_error);
-        else
-            log.ToConsole(line.m_error + "\r\n");
-    }
+    // Never a box under /S, and no log file: a line not understood may name the wrong one, or two.
+    if (!line.m_error.empty())
+        log.ToConsole(line.m_error + "\r\n");
     log.ToConsole(usage + "\r\n");
     return SilentRun::kBadCommandLine;
 }
