@@ -12,13 +12,22 @@ bool IsUsable(HANDLE handle) {
 
 RunLog::RunLog() {
     HANDLE output = GetStdHandle(STD_OUTPUT_HANDLE);
+    // A program with a window of its own gets no console; the one it was typed into is its
+    // parent's. A redirected output is read in that console's code page too (`for /f`, a
+    // PowerShell capture), else in the OEM one.
+    const bool attached = AttachConsole(ATTACH_PARENT_PROCESS) != FALSE;
+    const UINT consoleCodePage = GetConsoleOutputCP();
+    m_codePage = consoleCodePage ? consoleCodePage : GetOEMCP();
+    DWORD mode = 0;
     if (IsUsable(output)) {
         m_output = output;
+        // Attached only to learn the code page: that console's Ctrl+C or closing is not ours.
+        if (attached && !GetConsoleMode(output, &mode))
+            FreeConsole();
         return;
     }
-    // A program with a window of its own gets no console; the one it was typed into is its
-    // parent's. None there: nothing is written.
-    if (!AttachConsole(ATTACH_PARENT_PROCESS))
+    // None there: nothing is written.
+    if (!attached)
         return;
     m_console.reset(CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                                 nullptr, OPEN_EXISTING, 0, nullptr));
@@ -27,8 +36,8 @@ RunLog::RunLog() {
 
 DWORD RunLog::OpenFile(const std::string& path) {
     // Appended to, so that scripts can chain installers into one log; others may read it meanwhile.
-    m_file.reset(CreateFileW(WideText(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                             OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    m_file.reset(CreateFileW(WideText(path).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     return m_file ? ERROR_SUCCESS : GetLastError();
 }
 
@@ -45,15 +54,26 @@ void RunLog::Write(const std::string& text) {
 }
 
 void RunLog::ToConsole(const std::string& text) {
-    // A console shows UTF-16 whatever its code page; a file or pipe gets the log's UTF-8.
+    // A console shows UTF-16 whatever its code page; a file or pipe gets the bytes its reader
+    // expects, with the code page's own stand-in for a character it lacks.
     DWORD mode = 0;
+    WideText wide(text);
     if (m_output && GetConsoleMode(m_output, &mode)) {
-        WideText wide(text);
         DWORD written = 0;
         WriteConsoleW(m_output, wide.c_str(), static_cast<DWORD>(wide.Length()), &written, nullptr);
         return;
     }
-    WriteTo(m_output, text);
+    if (m_codePage == CP_UTF8 || wide.Length() == 0) {
+        WriteTo(m_output, text);
+        return;
+    }
+    int length =
+        WideCharToMultiByte(m_codePage, 0, wide.c_str(), wide.Length(), nullptr, 0, nullptr, nullptr);
+    if (length <= 0)
+        return;
+    std::string narrow(static_cast<size_t>(length), '\0');
+    WideCharToMultiByte(m_codePage, 0, wide.c_str(), wide.Length(), &narrow[0], length, nullptr, nullptr);
+    WriteTo(m_output, narrow);
 }
 
 void RunLog::WriteTo(HANDLE file, const std::string& text) {

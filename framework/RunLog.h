@@ -9,7 +9,8 @@
 
 class RunLog {
 public:
-    // The console is the standard output the starter handed over, else the starter's console.
+    // The console is the standard output the starter handed over, else the starter's console. The
+    // log file is UTF-8; a redirected output is in the code page of the starter's console.
     RunLog();
     RunLog(const RunLog&) = delete;
     RunLog& operator=(const RunLog&) = delete;
@@ -27,4 +28,5 @@ private:
     UniqueFileHandle m_file;
     UniqueFileHandle m_console;
     HANDLE m_output = nullptr; // the console, or the standard output, which is not ours to close
+    UINT m_codePage = CP_UTF8; // of a redirected output: the starter's console's, else the OEM one
 };
