@@ -105,11 +105,12 @@ std::vector<std::string> LogLines(const std::string& path) {
 }
 
 // Runs the installer with these arguments, through `cmd /c start /wait` when asked, and looks for
-// its windows all the while; "{game}" and "{log}" in the arguments are filled in.
+// its windows all the while; "{game}", "{log}" and "{dir}" (the add-on folder) in the arguments are
+// filled in. Arguments that start with a quote are the whole command line, program included.
 Outcome RunSilent(const Game& game, std::string arguments, bool throughCmd = false) {
     const std::string logPath = game.layout.Program() / "install log.txt";
-    for (const auto& [mark, value] :
-         {std::make_pair("{game}", game.folder), std::make_pair("{log}", logPath)}) {
+    for (const auto& [mark, value] : {std::make_pair("{game}", game.folder), std::make_pair("{log}", logPath),
+                                      std::make_pair("{dir}", game.layout.ProgramDir())}) {
         for (std::string::size_type at; (at = arguments.find(mark)) != std::string::npos;)
             arguments.replace(at, std::string(mark).size(), value);
     }
@@ -125,10 +126,11 @@ Outcome RunSilent(const Game& game, std::string arguments, bool throughCmd = fal
         char system[MAX_PATH];
         GetSystemDirectoryA(system, MAX_PATH);
         std::string cmd = std::string(system) + "\\cmd.exe";
-        bool started = throughCmd
-                           ? driver.StartAs(cmd, "cmd /c start \"\" /wait \"" + exe + "\" " + arguments,
-                                            game.layout.ProgramDir(), printed.get())
-                           : driver.Start(exe, game.layout.ProgramDir(), arguments, printed.get());
+        bool started =
+            throughCmd ? driver.StartAs(cmd, "cmd /c start \"\" /wait \"" + exe + "\" " + arguments,
+                                        game.layout.ProgramDir(), printed.get())
+            : arguments[0] == '"' ? driver.StartAs(exe, arguments, game.layout.ProgramDir(), printed.get())
+                                  : driver.Start(exe, game.layout.ProgramDir(), arguments, printed.get());
         EXPECT_TRUE(started) << arguments;
         if (!started)
             return outcome;
@@ -234,10 +236,28 @@ const Row kRows[] = {
     // The pack tool takes its time; the run waits for it, and so does `start /wait`.
     {"InstalledIntoTheRegisteredFolderThroughStartWait", [](Game& g) { g.SetMode("slow 2"); },
      "/s /log=\"{log}\"", true, 0, Log(kInstalled), Installed},
-    {"UnknownSwitch", [](Game&) {}, "/LOG=\"{log}\" /S /SILENT", false, 1, Log({"Unknown switch: /SILENT"}),
+    // The program's folder is its file's, however the command line spells it.
+    {"StartedWithMixedSeparators", [](Game&) {}, "\"{dir}/KSInstaller.exe\" /S /LOG=\"{log}\" /D={game}",
+     false, 0, Log(kInstalled), Installed},
+    // A usage error goes to the console alone: a log named twice, or not at all, is not written.
+    {"UnknownSwitch", [](Game&) {}, "/LOG=\"{log}\" /S /SILENT", false, 1, Log({}),
      [](const Game& game, const Outcome& outcome) {
          Unchanged(game, outcome);
          PrintsUsage(game, outcome);
+         EXPECT_EQ(outcome.printed.rfind("Unknown switch: /SILENT\r\n", 0), 0u) << outcome.printed;
+     }},
+    {"LogGivenTwice", [](Game&) {}, "/S /LOG=\"{log}\" /LOG=\"{log}.2\" /D={game}", false, 1, Log({}),
+     [](const Game& game, const Outcome& outcome) {
+         Unchanged(game, outcome);
+         EXPECT_FALSE(PathExists(game.layout.Program() / "install log.txt.2"));
+         EXPECT_EQ(outcome.printed.rfind("The switch /LOG= is given twice.\r\n", 0), 0u) << outcome.printed;
+     }},
+    // Not the current drive's root: nothing is written anywhere.
+    {"GameFolderOfSeparatorsAlone", [](Game&) {}, "/S /LOG=\"{log}\" /D=\\\\", false, 1, Log({}),
+     [](const Game& game, const Outcome& outcome) {
+         Unchanged(game, outcome);
+         EXPECT_FALSE(PathExists(game.layout.ProgramDir().substr(0, 3) + "KSInstaller Backup"));
+         EXPECT_EQ(outcome.printed.rfind("/D=\\\\ names no game folder.\r\n", 0), 0u) << outcome.printed;
      }},
     {"UsageAsked", [](Game&) {}, "/S /?", false, 1, Log({}), PrintsUsage},
     {"GameFolderDoesNotExist", [](Game&) {}, "/S /LOG=\"{log}\" /D={game}\\Gone", false, 2,
@@ -246,20 +266,25 @@ const Row kRows[] = {
      Log({"Choose an existing game folder before installing."}), Unchanged},
     {"NoGameFolderFound", [](Game& g) { g.layout.RegisterGame("KS2", g.folder + "\\Gone"); },
      "/S /LOG=\"{log}\"", true, 2, Log({"Choose an existing game folder before installing."}), Unchanged},
-    {"FileMissing", [](Game& g) { g.AddKeys("copy_file_3=gone.txt\r\n"); }, "/S /LOG=\"{log}\" /D={game}",
-     false, 3,
+    {"FileMissing", [](Game& g) { g.AddKeys("copy_file_3=gone-\xC3\xA9.txt\r\n"); },
+     "/S /LOG=\"{log}\" /D={game}", false, 3,
      [](const Game& g) {
          return Lines{"Copying data\\gui.txt (1 of 3)",
                       "Keeping the original data\\gui.txt",
                       "Copying readme.txt (2 of 3)",
-                      "Copying gone.txt (3 of 3)",
-                      "The file does not exist: " + g.layout.Program() / "gone.txt",
+                      "Copying gone-\xC3\xA9.txt (3 of 3)",
+                      "The file does not exist: " + g.layout.Program() / "gone-\xC3\xA9.txt",
                       "Keeping the original resource.pff",
                       "Packing resource.pff...",
                       "Installed.",
                       "Install done."};
      },
-     Installed},
+     [](const Game& game, const Outcome& outcome) {
+         Installed(game, outcome);
+         // The log file is UTF-8; a redirected output is in the OEM code page when the starter has
+         // no console, where é is 0x82 (437 under ./run, 850).
+         EXPECT_NE(outcome.printed.find("\\gone-\x82.txt\r\n"), std::string::npos) << outcome.printed;
+     }},
     {"ToolFails", [](Game& g) { g.SetMode("fail"); }, "/S /LOG=\"{log}\" /D={game}", true, 4,
      Log({"Copying data\\gui.txt (1 of 2)", "Keeping the original data\\gui.txt",
           "Copying readme.txt (2 of 2)", "Keeping the original resource.pff", "Packing resource.pff...",
@@ -398,10 +423,17 @@ TEST(Silent, LinesGoToTheConsoleOfTheCommandThatStartedIt) {
     DWORD read = 0;
     ReadConsoleOutputCharacterA(console.get(), &screen[0], static_cast<DWORD>(screen.size()), COORD{0, 0},
                                 &read);
-    console.reset();
-    FreeConsole();
     screen.resize(std::min<size_t>(read, screen.find_last_not_of(' ') + 1));
     EXPECT_NE(screen.find(" Copying data\\gui.txt (1 of 2)  "), std::string::npos) << screen;
     EXPECT_NE(screen.find(" Install done."), std::string::npos) << screen;
+
+    // Redirected, the lines follow that console's output code page, not the system's OEM one (437):
+    // a `for /f` loop reads them so. In 850, é is 0x82 and ø 0x9B.
+    ASSERT_TRUE(SetConsoleOutputCP(850));
+    game.AddKeys("copy_file_3=gone-\xC3\xA9\xC3\xB8.txt\r\n");
+    Outcome outcome = RunSilent(game, "/S /D={game}");
+    console.reset();
+    FreeConsole();
+    EXPECT_NE(outcome.printed.find("\\gone-\x82\x9B.txt\r\n"), std::string::npos) << outcome.printed;
 }
 } // namespace
