@@ -31,7 +31,8 @@ std::string ShortPath(const std::string& path) {
     return length == 0 || length >= MAX_PATH ? path : std::string(shortPath, length);
 }
 
-// Settings over a scratch add-on folder and game folder, telling a hidden window.
+// Settings over a scratch add-on folder and game folder (their names ending with the suffix),
+// telling a hidden window.
 struct JobFixture {
     TempFolder program;
     TempFolder game;
@@ -44,7 +45,7 @@ struct JobFixture {
         return WorkerThread::Start(t);
     };
 
-    JobFixture() {
+    explicit JobFixture(const std::string& suffix = "") : program(suffix), game(suffix) {
         owner.m_window = window.Handle();
         settings.m_owner = &owner;
         settings.m_programDir = program.Path();
@@ -197,28 +198,19 @@ TEST(PackJob, LaunchedRunWritesOneFreshCrLfLineRunsTheToolAndReportsByToken) {
     EXPECT_EQ(f.window.m_reports.back().wParam, f.owner.m_runs[1]->Token());
     EXPECT_EQ(f.window.m_reports.back().lParam, MAKELPARAM(0, 1));
 
-    // Long non-ASCII paths, as on a volume without short names, in letters that the console's
-    // code page (which the interpreter reads the batch in: 437 under ./run) and the system's
-    // (which the tool reads its arguments in: 1252) both carry, at different bytes.
-    TempFolder addon("A\xC3\xB1"
-                     "adido \xC3\xBC"),
-        game("Jeux vid\xC3\xA9o \xC3\x9C"
-             "ber");
-    addon.WriteFile("newgui.pff", "source");
-    game.WriteFile("pack.exe", ReadWholeFile(PackToolFromBuild()));
-    game.WriteFile("gui.pff", "destination");
-    f.settings.m_programDir = addon.Path();
-    f.settings.m_gameFolder = game.Path();
-    f.settings.m_sourcePffs = {"newgui.pff"};
-    f.noShortNames = true;
-    f.startWatcher = [](std::unique_ptr<WorkerThread>& t) { return WorkerThread::Start(t); };
-    f.window.m_reports.clear();
-    ASSERT_TRUE(f.Run(12));
-    ASSERT_TRUE(f.window.WaitFor(kMsgPackDone, 10000));
-    EXPECT_EQ(f.window.m_reports.back().lParam, MAKELPARAM(1, 1));
-    std::string args = ReadWholeFile(game / "pack-args.txt");
+    // Long non-ASCII paths in letters that both the console's code page, which the interpreter
+    // reads the batch in (437 under ./run), and the system's, which the tool reads its arguments
+    // in (1252), carry at different bytes.
+    JobFixture w(" vid\xC3\xA9o \xC3\x9C"
+                 "ber");
+    w.MakeAllFiles();
+    w.noShortNames = true;
+    ASSERT_TRUE(w.Run(12));
+    ASSERT_TRUE(w.window.WaitFor(kMsgPackDone, 10000));
+    EXPECT_EQ(w.window.m_reports.back().lParam, MAKELPARAM(1, 1));
+    std::string args = ReadWholeFile(w.game / "pack-args.txt");
     EXPECT_EQ(Utf8FromCodePage(CP_ACP, args.data(), args.size()),
-              game / "gui.pff" + "\r\n" + addon / "newgui.pff" + "\r\n/m\r\n");
+              w.game / "gui.pff\r\n" + w.program / "newgui.pff\r\n/m\r\n");
 }
 
 TEST(PackJob, BatchFileThatCannotBeMadeIsReportedAndNothingIsLaunched) {
@@ -246,22 +238,25 @@ TEST(PackJob, BatchFileThatCannotBeMadeIsReportedAndNothingIsLaunched) {
 
     // A game folder in Chinese, Cyrillic and Polish without a short name: the system code page
     // cannot carry it, and a '?' put in would name some other file. Nothing is written or run.
+    f.owner.m_notices.clear();
     TempFolder unreadable("\xE6\xB8\xB8\xE6\x88\x8F \xD0\x98\xD0\xB3\xD1\x80\xD1\x8B \xC5\x81\xC3\xB3"
                           "d\xC5\xBA");
-    // An en dash: the system code page has it, the console's (437) has not, so the interpreter
-    // would misread the line.
-    TempFolder dash("Jeux \xE2\x80\x93 Nuit");
+    unreadable.WriteFile("pack.exe", ReadWholeFile(PackToolFromBuild()));
+    unreadable.WriteFile("gui.pff", "destination");
+    f.settings.m_gameFolder = unreadable.Path();
     f.noShortNames = true;
-    for (const TempFolder* folder : {&unreadable, &dash}) {
-        f.owner.m_notices.clear();
-        folder->WriteFile("pack.exe", ReadWholeFile(PackToolFromBuild()));
-        folder->WriteFile("gui.pff", "destination");
-        f.settings.m_gameFolder = folder->Path();
-        EXPECT_FALSE(f.Run(11));
-        EXPECT_EQ(f.Texts(),
-                  Texts{FormatText(BatchLine::kUnreadablePathText, (*folder / "pack.exe").c_str())});
-        EXPECT_TRUE(f.owner.m_runs.empty());
-        EXPECT_FALSE(PathExists(f.program / "packit_11.bat"));
-        EXPECT_FALSE(PathExists(*folder / "pack-args.txt"));
-    }
+    EXPECT_FALSE(f.Run(11));
+    EXPECT_EQ(f.Texts(),
+              Texts{FormatText(BatchLine::kUnreadablePathText, (unreadable / "pack.exe").c_str())});
+    EXPECT_TRUE(f.owner.m_runs.empty());
+    EXPECT_FALSE(PathExists(f.program / "packit_11.bat"));
+    EXPECT_FALSE(PathExists(unreadable / "pack-args.txt"));
+
+    // An en dash: the system code page has it, the console's (437) has not.
+    JobFixture d(" \xE2\x80\x93 Nuit");
+    d.MakeAllFiles();
+    d.noShortNames = true;
+    EXPECT_FALSE(d.Run(13));
+    EXPECT_EQ(d.Texts(), Texts{FormatText(BatchLine::kUnreadablePathText, (d.game / "pack.exe").c_str())});
+    EXPECT_FALSE(PathExists(d.program / "packit_13.bat"));
 }
