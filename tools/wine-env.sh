@@ -23,12 +23,33 @@ boot_session() {
   wine_run wineboot >/dev/null 2>&1 </dev/null || true
 }
 
+# new_session [DPI]: ends the prefix's session and boots another whose screen is at DPI (96
+# without one). A system reads its DPI when the user signs in and keeps it for the session.
+new_session() {
+  local key='HKCU\Control Panel\Desktop'
+  if [ -n "${1:-}" ]; then
+    wine_run reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f
+  else
+    wine_run reg delete "$key" /v LogPixels /f
+  fi >/dev/null 2>&1 </dev/null || return 1
+  in_env wineserver -k 2>/dev/null
+  in_env wineserver -w
+  boot_session
+}
+
+# Whether a run that ended inside a session of another DPI (a timeout) left its setting behind.
+dpi_left() {
+  awk '/^\[/ { desktop = /^\[Control Panel\\\\Desktop\]/ } desktop && /^"LogPixels"/ { found = 1 }
+       END { exit !found }' "$WINEPREFIX/user.reg" 2>/dev/null
+}
+
 # start_wine PREFIX [ARCH]: prepares the prefix once and keeps a server running until exit.
 start_wine() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=${2:-win64}
   mkdir -p "$WINEPREFIX"
   trap 'in_env wineserver -k 2>/dev/null || true' EXIT
   boot_session
+  ! dpi_left || new_session
   if [ ! -f "$WINEPREFIX/.ks-ready" ]; then
     # Without a window manager (Xvfb) every managed window waits 2 s to be withdrawn on close.
     wine_run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
