@@ -81,8 +81,9 @@ build_chroot() {
   cp /etc/apt/apt.conf.d/99* "$s/etc/apt/apt.conf.d/" 2>/dev/null || true
   say "installing $PACKAGES in it"
   # Retried: a mirror in the middle of a sync serves indexes that fail their checks for a while.
+  # dpkg need not flush each file: a chroot that fails half-way is built again from the start.
   in_ns "$s" "$SELF" _sh "$s" "for t in 1 2 3 0; do apt-get -qq update && break; [ \$t != 0 ] || exit 1; sleep \$((t * 15)); done &&
-    apt-get -qq install -y --no-install-recommends $PACKAGES >/dev/null && apt-get clean" ||
+    apt-get -qq -o Dpkg::Options::=--force-unsafe-io install -y --no-install-recommends $PACKAGES >/dev/null && apt-get clean" ||
     die "installing $PACKAGES in the $ARCH chroot failed"
   finish_chroot "$s"
   rm -rf "$s"/var/lib/apt/lists/*_Packages
