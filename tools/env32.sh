@@ -6,6 +6,8 @@
 #   tools/env32.sh run CMD...    runs CMD here with the chroot mounted (in a private mount
 #                                namespace, so no mount outlives the run or shows outside it)
 #   tools/env32.sh exec PROG...  inside `run`: PROG in the chroot, in the same folder
+#   KS_ENV32_EMULATE=1 ...       qemu runs every i386 program of `run` even where the kernel
+#                                could, registered in a user namespace's own binfmt_misc
 #
 # This kernel runs no 32-bit code, so i386 programs go through qemu user-mode emulation,
 # registered with binfmt_misc (flag F: it works inside any chroot). Bookworm's own qemu 7.2
@@ -13,26 +15,27 @@
 # wineserver cannot ptrace under emulation (other processes' memory could not be read), so
 # the native 64-bit server of the same Wine version serves the 32-bit programs.
 set -euo pipefail
-ROOT=$(cd "$(dirname "$0")/.." && pwd)
-SELF=$ROOT/tools/env32.sh
+SELF=$(cd "$(dirname "$0")" && pwd)/env32.sh
+NAME=env32
+ENV_VAR=KS_ENV32
 # Outside the clone: CI starts from a fresh clone each time, and the second run must be quick.
 CACHE=${KS_ENV32_CACHE:-/var/cache/ksinstaller-env32}
-CHROOT=$ROOT/build/env32/root
+ARCH=i386
+SUITE=bookworm
 PACKAGES="wine wine32 fonts-dejavu-core"
-SOURCES=/etc/apt/sources.list.d/debian.sources
-MIRROR=$(sed -n 's/^URIs: *//p' "$SOURCES" 2>/dev/null | head -1)
-MIRROR=${MIRROR%% *}
-MIRROR=${MIRROR:-http://deb.debian.org/debian}
+. "$(dirname "$SELF")/chroot-env.sh"
+CHROOT=$ROOT/build/env32/root
 # A change of recipe gets a new archive instead of reusing an old one.
 KEY=$(echo "4 $PACKAGES $MIRROR" | md5sum | cut -c1-12)
 TARBALL=$CACHE/chroot-i386-$KEY.tar
 QEMU=$CACHE/qemu/i386-binfmt-P
 BINFMT=/proc/sys/fs/binfmt_misc
 PROBE=$CACHE/qemu/probe-i386
-
-# Progress goes to standard error: callers capture what some steps print on standard output.
-die() { echo "env32: $*" >&2; exit 1; }
-say() { echo "env32: $*" >&2; }
+# The native server of the same Wine version serves the emulated programs.
+EXEC_ENV=(WINESERVER=/usr/lib/wine/wineserver64)
+# Where qemu is forced, `run` gets a user namespace and with it a binfmt_misc of its own: the
+# machine's registrations, which other runs rely on, stay as they are.
+if [ -n "${KS_ENV32_EMULATE:-}" ]; then FORCED=(--user --map-root-user); else FORCED=(); fi
 
 # The host's own packages stay as they are: downloads use a private apt state in the cache.
 host_apt() {
@@ -88,71 +91,36 @@ make_probe() {
   chmod +x "$PROBE"
 }
 
-# In a private mount namespace: binfmt_misc mounted, and qemu registered unless something
-# runs i386 programs already. The registration is machine-wide: never removed, never doubled
-# (a fresh mount does not list what an earlier one registered, so the probe decides).
-binfmt_ready() {
-  [ -f "$BINFMT/status" ] || mount_here -t binfmt_misc binfmt_misc "$BINFMT" || return 1
-  "$PROBE" 2>/dev/null && return 0
-  [ ! -e "$BINFMT/qemu-i386" ] || { echo "env32: $BINFMT/qemu-i386 is there but runs no i386 program" >&2; return 1; }
+register_qemu() {
   printf '%s' ":qemu-i386:M::\\x7f\\x45\\x4c\\x46\\x01\\x01\\x01\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x00\\x02\\x00\\x03\\x00:\\xff\\xff\\xff\\xff\\xff\\xfe\\xfe\\xfc\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xff\\xfe\\xff\\xff\\xff:$QEMU:POF" \
-    >"$BINFMT/register" || return 1
+    >"$BINFMT/register"
+}
+
+# First in every namespace: binfmt_misc mounted, and qemu registered unless something runs i386
+# programs already. The registration is machine-wide: never removed, never doubled (a fresh
+# mount does not list what an earlier one registered, so the probe decides). In a user namespace
+# of its own (KS_ENV32_EMULATE) the mount is a new, empty binfmt_misc that this namespace alone
+# sees, and qemu is registered there whatever the kernel runs.
+ns_ready() {
+  if [ -n "${KS_OWN_USERNS:-}" ]; then
+    mount_here -t binfmt_misc binfmt_misc "$BINFMT" ||
+      die "this kernel gives a user namespace no binfmt_misc of its own (Linux 6.7 and later do): cannot force emulation"
+    register_qemu || die "registering qemu in the namespace's own binfmt_misc failed"
+    "$PROBE" || die "qemu runs no i386 program"
+    return
+  fi
+  [ -f "$BINFMT/status" ] || mount_here -t binfmt_misc binfmt_misc "$BINFMT" ||
+    die "i386 programs cannot run: binfmt_misc cannot be mounted (needs root)"
+  "$PROBE" 2>/dev/null && return 0
+  [ ! -e "$BINFMT/qemu-i386" ] || die "$BINFMT/qemu-i386 is there but runs no i386 program"
+  register_qemu || die "i386 programs cannot run: registering qemu with binfmt_misc failed (needs root)"
   say "registered $QEMU for i386 programs"
-  "$PROBE"
+  "$PROBE" || die "qemu runs no i386 program"
 }
 
-# in_ns [CHROOT] CMD...: CMD in a mount namespace of its own, so no mount outlives it or shows
-# outside. Where this script itself runs in a chroot whose root is no mount point (as on a
-# pristine-machine check), the root's propagation cannot be made private: the namespace then
-# keeps the host's, and every mount is also undone one by one on the way out.
-if unshare --mount --propagation private true 2>/dev/null; then PROPAGATION=private; else PROPAGATION=unchanged; fi
-in_ns() { unshare --mount --propagation "$PROPAGATION" "$SELF" _ns "$@"; }
-
-MOUNTED=()
-# mount ARGS... TARGET, remembered for unmount_all.
-mount_here() { mount "$@" && MOUNTED+=("${!#}"); }
-unmount_all() {
-  local i
-  for (( i=${#MOUNTED[@]}-1; i>=0; i-- )); do
-    umount "${MOUNTED[i]}" 2>/dev/null || umount -l "${MOUNTED[i]}" 2>/dev/null || true
-  done
-  MOUNTED=()
-}
-
-# Mounts what programs in the chroot need; only ever called in a namespace of its own.
-mount_chroot() {
-  local dir=$1 m
-  for m in proc dev dev/pts dev/shm tmp; do
-    mkdir -p "$dir/$m"
-    mount_here --bind "/$m" "$dir/$m"
-  done
-}
-
-chroot_sh() { chroot "$1" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LC_ALL=C.UTF-8 \
-  DEBIAN_FRONTEND=noninteractive /bin/sh -c "$2" </dev/null; }
-
-build_chroot() {
-  local s=$CACHE/chroot.tmp
-  command -v debootstrap >/dev/null || die "debootstrap is missing (./run installs it)"
-  # Our namespaces' mounts are gone by now; this one never had any of its own.
-  grep -q " $s/" /proc/self/mountinfo && die "$s has mounts; refusing to remove it"
-  rm -rf "$s"
-  say "debootstrap of an i386 bookworm from $MIRROR (first run only, a few minutes)"
-  in_ns "" debootstrap --arch=i386 --variant=minbase bookworm "$s" "$MIRROR" >"$CACHE/debootstrap.log" 2>&1 ||
-    die "debootstrap failed; see $CACHE/debootstrap.log"
-  cp /etc/resolv.conf "$s/etc/resolv.conf"
-  # The suites the 64-bit server and C library are fetched from too, so their versions can
-  # match; a test chroot needs no security suite, whose i386 index a mirror may serve broken.
-  rm -f "$s"/etc/apt/sources.list.d/*
-  printf 'deb %s bookworm main\ndeb %s bookworm-updates main\n' "$MIRROR" "$MIRROR" >"$s/etc/apt/sources.list"
-  cp /etc/apt/apt.conf.d/99* "$s/etc/apt/apt.conf.d/" 2>/dev/null || true
-  say "installing $PACKAGES in it"
-  # Retried as apt_update is.
-  in_ns "$s" "$SELF" _sh "$s" "for t in 1 2 3 0; do apt-get -qq update && break; [ \$t != 0 ] || exit 1; sleep \$((t * 15)); done &&
-    apt-get -qq install -y --no-install-recommends $PACKAGES >/dev/null && apt-get clean" ||
-    die "installing $PACKAGES in the i386 chroot failed"
-  # The native server of the same version, with the 64-bit C library it needs.
-  local wine libc
+# The native server of the same version, with the 64-bit C library it needs.
+finish_chroot() {
+  local s=$1 wine libc
   wine=$(in_ns "" "$SELF" _sh "$s" "dpkg-query -W -f='\${Version}' wine32")
   libc=$(in_ns "" "$SELF" _sh "$s" "dpkg-query -W -f='\${Version}' libc6")
   say "adding the 64-bit wineserver $wine"
@@ -164,12 +132,8 @@ build_chroot() {
   mkdir -p "$s/usr/lib64"
   cp -a "$CACHE/amd64.tmp/lib64/." "$s/usr/lib64/"
   [ -e "$s/lib64" ] || ln -s usr/lib64 "$s/lib64"
-  rm -rf "$CACHE/amd64.tmp" "$s"/var/lib/apt/lists/*_Packages
+  rm -rf "$CACHE/amd64.tmp"
   in_ns "" "$SELF" _sh "$s" "/usr/lib/wine/wineserver64 --version" >/dev/null 2>&1 || die "the 64-bit wineserver does not start in the chroot"
-  chmod 755 "$s"
-  tar -C "$s" --numeric-owner -cf "$TARBALL.part" . && mv "$TARBALL.part" "$TARBALL"
-  rm -rf "$s"
-  say "cached the environment in $TARBALL ($(du -h "$TARBALL" | cut -f1))"
 }
 
 ensure() {
@@ -177,57 +141,19 @@ ensure() {
   mkdir -p "$CACHE"
   ensure_qemu
   [ -x "$PROBE" ] || make_probe
-  [ -f "$TARBALL" ] || build_chroot
-  if [ "$(cat "$CHROOT/.ks-env32" 2>/dev/null)" != "$KEY" ]; then
-    grep -q " $CHROOT/" /proc/self/mountinfo && die "$CHROOT has mounts; refusing to replace it"
-    say "extracting the environment into $CHROOT"
-    rm -rf "$CHROOT"
-    mkdir -p "$CHROOT"
-    tar -C "$CHROOT" --numeric-owner -xf "$TARBALL"
-    echo "$KEY" >"$CHROOT/.ks-env32"
-  fi
-  in_ns "" chroot "$CHROOT" /bin/true || die "i386 programs do not run in $CHROOT (qemu through binfmt_misc)"
+  ensure_chroot
+  NS_USER=("${FORCED[@]}")
+  local machine
+  machine=$(in_ns "" chroot "$CHROOT" /bin/uname -m) || die "i386 programs do not run in $CHROOT (qemu through binfmt_misc)"
+  [ ${#FORCED[@]} -eq 0 ] && return
+  # qemu calls its machine i686; the kernel, running an i386 program itself, x86_64.
+  [ "$machine" = i686 ] || die "KS_ENV32_EMULATE is set, but i386 programs run without qemu ($machine)"
+  say "every i386 program runs through qemu (KS_ENV32_EMULATE)"
 }
 
-# Ends what is left running in the chroot (a persistent wineserver), so the namespace ends too.
-end_chroot_processes() {
-  local p pids=()
-  for p in /proc/[0-9]*; do
-    [ "$(readlink "$p/root" 2>/dev/null)" = "$CHROOT" ] && pids+=("${p#/proc/}")
-  done
-  [ ${#pids[@]} -eq 0 ] || kill -KILL "${pids[@]}" 2>/dev/null || true
-}
-
-cmd=${1:-}
-shift || true
-case "$cmd" in
+case "${1:-}" in
   ensure) ensure ;;
   ready) [ -f "$TARBALL" ] && [ -x "$CACHE/qemu/qemu-i386" ] && [ "$(id -u)" = 0 ] ;;
-  run)
-    [ "$(cat "$CHROOT/.ks-env32" 2>/dev/null)" = "$KEY" ] || die "not set up: tools/env32.sh ensure"
-    in_ns "$CHROOT" "$SELF" _mounted "$@" ;;
-  _ns)
-    trap unmount_all EXIT
-    binfmt_ready || die "i386 programs cannot run: registering qemu with binfmt_misc failed (needs root)"
-    [ -z "$1" ] || mount_chroot "$1"
-    shift
-    "$@" ;;
-  _sh) chroot_sh "$@" ;;
-  _mounted)
-    # The project at the same path inside, so paths in the build files hold there too.
-    mkdir -p "$CHROOT$ROOT"
-    trap 'end_chroot_processes; unmount_all' EXIT
-    mount_here --bind "$ROOT" "$CHROOT$ROOT"
-    export KS_ENV32=$SELF
-    "$@" ;;
-  exec)
-    [ -e "$CHROOT/proc/self" ] || die "exec works only inside tools/env32.sh run"
-    env=(PATH=/usr/bin:/bin HOME=/root LC_ALL=C.UTF-8 WINESERVER=/usr/lib/wine/wineserver64)
-    for v in DISPLAY XAUTHORITY WINEPREFIX WINEDEBUG WINEDLLOVERRIDES WINEARCH; do
-      [ -z "${!v:-}" ] || env+=("$v=${!v}")
-    done
-    # A locale of the caller's own making (build/locale, at the same path in here).
-    [ -z "${LOCPATH:-}" ] || env+=("LOCPATH=$LOCPATH" "LC_ALL=$LC_ALL")
-    exec chroot "$CHROOT" /usr/bin/env -i "${env[@]}" /bin/sh -c 'cd "$0" 2>/dev/null || cd /; exec "$@"' "$PWD" "$@" ;;
-  *) sed -n '2,8p' "$SELF"; exit 2 ;;
+  run) NS_USER=("${FORCED[@]}"); chroot_main "$@" ;;
+  *) chroot_main "$@" ;;
 esac

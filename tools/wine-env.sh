@@ -4,24 +4,52 @@
 # Scripts run under `env -i` have no locale, and Wine without one cannot name files in UTF-8.
 export LC_ALL=C.UTF-8
 
-# Inside `tools/env32.sh run` (KS_ENV32 set) Wine's programs run in the 32-bit environment.
-in_env() { if [ -n "${KS_ENV32:-}" ]; then "$KS_ENV32" exec "$@"; else "$@"; fi; }
+# Inside `tools/env32.sh run` or `tools/wine10.sh run` (KS_ENV names the script) Wine's programs
+# run in that environment's chroot.
+in_env() { if [ -n "${KS_ENV:-}" ]; then "$KS_ENV" exec "$@"; else "$@"; fi; }
 
 wine_loader() {
-  if [ -n "${KS_ENV32:-}" ]; then echo wine; elif [ -x /usr/lib/wine/wine64 ]; then echo /usr/lib/wine/wine64; else command -v wine64 || command -v wine; fi
+  if [ -n "${KS_ENV32:-}" ]; then echo wine
+  elif [ -n "${KS_WINE10:-}" ] || [ -x /usr/lib/wine/wine64 ]; then echo /usr/lib/wine/wine64
+  else command -v wine64 || command -v wine; fi
 }
 
 wine_run() { in_env "$(wine_loader)" "$@"; }
+
+# Starts the prefix's own services and desktop now, with nothing to inherit: started later by a
+# test, they would hold ctest's output pipe open and the test would never end.
+boot_session() {
+  in_env wineserver -p >/dev/null 2>&1 </dev/null
+  wine_run wineboot >/dev/null 2>&1 </dev/null || true
+}
+
+# new_session [DPI]: ends the prefix's session and boots another whose screen is at DPI (96
+# without one). A system reads its DPI when the user signs in and keeps it for the session.
+new_session() {
+  local key='HKCU\Control Panel\Desktop'
+  if [ -n "${1:-}" ]; then
+    wine_run reg add "$key" /v LogPixels /t REG_DWORD /d "$1" /f
+  else
+    wine_run reg delete "$key" /v LogPixels /f
+  fi >/dev/null 2>&1 </dev/null || return 1
+  in_env wineserver -k 2>/dev/null
+  in_env wineserver -w
+  boot_session
+}
+
+# Whether a run that ended inside a session of another DPI (a timeout) left its setting behind.
+dpi_left() {
+  awk '/^\[/ { desktop = /^\[Control Panel\\\\Desktop\]/ } desktop && /^"LogPixels"/ { found = 1 }
+       END { exit !found }' "$WINEPREFIX/user.reg" 2>/dev/null
+}
 
 # start_wine PREFIX [ARCH]: prepares the prefix once and keeps a server running until exit.
 start_wine() {
   export WINEPREFIX=$1 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=${2:-win64}
   mkdir -p "$WINEPREFIX"
-  in_env wineserver -p
   trap 'in_env wineserver -k 2>/dev/null || true' EXIT
-  # Starts the prefix's own services and desktop now, with nothing to inherit: started later by a
-  # test, they would hold ctest's output pipe open and the test would never end.
-  wine_run wineboot >/dev/null 2>&1 </dev/null || true
+  boot_session
+  ! dpi_left || new_session
   if [ ! -f "$WINEPREFIX/.ks-ready" ]; then
     # Without a window manager (Xvfb) every managed window waits 2 s to be withdrawn on close.
     wine_run reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true

@@ -1,7 +1,6 @@
 // The picture in the main window's frame, as the screen shows it.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "InstallerRun.h"
@@ -203,54 +202,64 @@ TEST(PictureFrame, MissingOrNonBitmapFileShowsAnEmptyFrameAndTheWindowWorks) {
 }
 
 namespace {
-// The system DPI that processes started from now on see, until the guard goes.
-class SystemDpi {
+// While it lives, this thread measures and reads windows in the screen's own pixels, as a program
+// aware of each monitor's DPI does. A DPI-unaware caller, which this test program is, may be shown
+// another process's window scaled to 96 DPI, however that window laid itself out.
+class ScreenPixels {
 public:
-    explicit SystemDpi(DWORD dpi) {
-        RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                        &m_key, nullptr);
-        DWORD size = sizeof m_old;
-        m_hadValue = RegQueryValueExA(m_key, "LogPixels", nullptr, nullptr, reinterpret_cast<BYTE*>(&m_old),
-                                      &size) == ERROR_SUCCESS;
-        RegSetValueExA(m_key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+    ScreenPixels() {
+        if (Set())
+            m_old = Set()(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE);
     }
-    ~SystemDpi() {
-        if (m_hadValue)
-            RegSetValueExA(m_key, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&m_old),
-                           sizeof m_old);
-        else
-            RegDeleteValueA(m_key, "LogPixels");
-        RegCloseKey(m_key);
+    ~ScreenPixels() {
+        if (m_old)
+            Set()(m_old);
     }
-    SystemDpi(const SystemDpi&) = delete;
-    SystemDpi& operator=(const SystemDpi&) = delete;
+    ScreenPixels(const ScreenPixels&) = delete;
+    ScreenPixels& operator=(const ScreenPixels&) = delete;
+    // The DPI the window laid itself out for; 0 where the system cannot say.
+    static UINT WindowDpi(HWND window) {
+        auto get = reinterpret_cast<UINT(WINAPI*)(HWND)>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+        return get ? get(window) : 0;
+    }
+    // The DPI the session started with, which a system-aware program lays itself out for.
+    static UINT SessionDpi() {
+        ScreenDc screen;
+        return static_cast<UINT>(GetDeviceCaps(screen.dc, LOGPIXELSX));
+    }
 
 private:
-    HKEY m_key = nullptr;
-    DWORD m_old = 0;
-    bool m_hadValue = false;
+    using SetContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    static SetContext Set() {
+        return reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+            GetProcAddress(GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext")));
+    }
+    DPI_AWARENESS_CONTEXT m_old = nullptr;
 };
 } // namespace
 
+// A system reads its DPI when the user signs in and keeps it until they sign in again: the ctest
+// entry e2e_dpi144 starts a session of its own at 144 (150 %) for this test.
 TEST(PictureFrame, AtOneHundredAndFiftyPercentThePictureGrowsWithTheFrame) {
+    ScreenPixels screenPixels;
+    if (ScreenPixels::SessionDpi() != 144)
+        GTEST_SKIP() << "the session runs at " << ScreenPixels::SessionDpi() << " DPI, not 144 (ctest: e2e_dpi144)";
     AddonLayout layout;
     layout.WriteIni("bitmap_file=splash.bmp\r\n");
     const COLORREF red = RGB(200, 30, 60);
     layout.Program().WriteFile("splash.bmp", BitmapFile(100, 80, [&](int, int) { return red; }));
-    std::unique_ptr<PictureRun> run;
-    {
-        SystemDpi dpi(144);
-        run = std::make_unique<PictureRun>(layout, layout.ProgramDir());
-    }
-    ASSERT_NE(run->window, nullptr);
+    PictureRun run(layout, layout.ProgramDir());
+    ASSERT_NE(run.window, nullptr);
+    EXPECT_EQ(ScreenPixels::WindowDpi(run.window), 144u) << "the window was not laid out for the DPI setting";
     RECT client;
-    GetClientRect(run->frame, &client);
+    GetClientRect(run.frame, &client);
     ASSERT_GT(client.right, 400) << "the frame did not grow: is the DPI setting read?";
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     EXPECT_TRUE(WaitUntil([&] {
-        ScreenShot shot(run->frame, 0);
+        ScreenShot shot(run.frame, 0);
         return shot.At(0, 0) == red && shot.At(147, 117) == red && shot.At(153, 40) == face &&
                shot.At(40, 123) == face;
     }));
-    EXPECT_TRUE(run->Exit());
+    EXPECT_TRUE(run.Exit());
 }

@@ -136,6 +136,15 @@ bool RunUnix(const char* program, const std::string& options, std::initializer_l
     return true;
 }
 
+// Wine 8 reports a Unix program ended once it has started it, so what it does shows a little later.
+bool ShowsWithin(const std::function<bool()>& check) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(20)) {
+        if (check())
+            return true;
+    }
+    return check();
+}
+
 void WalkBelow(const std::string& folder, const std::string& prefix,
                const std::function<void(const std::string&, const WIN32_FIND_DATAW&)>& visit) {
     WIN32_FIND_DATAW found;
@@ -162,10 +171,10 @@ bool MakeFolderLink(const std::string& link, const std::string& target) {
     if (CreateSymbolicLinkW(WideText(link).c_str(), WideText(target).c_str(), SYMBOLIC_LINK_FLAG_DIRECTORY) &&
         IsLink(link))
         return true;
-    return RunUnix("/bin/ln", "-s", {target, link}) && IsLink(link);
+    return RunUnix("/bin/ln", "-s", {target, link}) && ShowsWithin([&] { return IsLink(link); });
 }
 
 void RemoveFolderLink(const std::string& link) {
     if (!RemoveDirectoryW(WideText(link).c_str()) && IsLink(link))
-        RunUnix("/bin/rm", "-f", {link});
+        RunUnix("/bin/rm", "-f", {link}) && ShowsWithin([&] { return !PathExists(link); });
 }
