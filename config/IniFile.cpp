@@ -7,10 +7,10 @@
 
 namespace {
 // Memory that may be refused: a huge file is told as unreadable, never ends the program.
-template <class T>
-std::unique_ptr<T[], IniFile::MemoryRelease> Allocate(size_t count) {
+template <class T> std::unique_ptr<T[], IniFile::MemoryRelease> Allocate(size_t count) {
     return std::unique_ptr<T[], IniFile::MemoryRelease>(static_cast<T*>(
-        count ? VirtualAlloc(nullptr, count * sizeof(T), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE) : nullptr));
+        count ? VirtualAlloc(nullptr, count * sizeof(T), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
+              : nullptr));
 }
 
 DWORD ReadBytes(const std::string& path, std::unique_ptr<char[], IniFile::MemoryRelease>& bytes,
@@ -89,8 +89,8 @@ bool IniFile::Decode(const char* bytes, size_t size, Units& text, size_t& length
     text = Allocate<wchar_t>(needed > 0 ? static_cast<size_t>(needed) : 0);
     if (needed > 0 && !text)
         return false;
-    int written = needed > 0 ? MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(size), text.get(), needed)
-                             : 0;
+    int written =
+        needed > 0 ? MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(size), text.get(), needed) : 0;
     length = written > 0 ? static_cast<size_t>(written) : 0;
     return true;
 }
