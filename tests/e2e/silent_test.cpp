@@ -296,21 +296,6 @@ const Row kRows[] = {
      Unchanged},
     {"InstallIniMissing", [](Game& g) { DeleteFileA((g.layout.Program() / "install.ini").c_str()); },
      "/S /LOG=\"{log}\"", false, 8, NothingToInstall("does not exist."), Unchanged},
-    {"InstallIniInUtf16WithoutItsMark",
-     [](Game& g) {
-         std::string wide;
-         for (char c : ReadWholeFile(g.layout.Program() / "install.ini"))
-             wide += std::string{c, '\0'};
-         g.layout.Program().WriteFile("install.ini", wide);
-     },
-     "/S /LOG=\"{log}\" /D={game}", false, 8, NothingToInstall("names no file to copy and nothing to pack."),
-     Unchanged},
-    {"SectionNameWithBlanks",
-     [](Game& g) {
-         std::string ini = ReadWholeFile(g.layout.Program() / "install.ini");
-         g.layout.Program().WriteFile("install.ini", "[ installer ]" + ini.substr(ini.find('\r')));
-     },
-     "/S /LOG=\"{log}\" /D={game}", false, 0, Log(kInstalled), Installed},
     // Not UTF-8 after its mark: read as the profile functions read it, and the log stays UTF-8.
     {"CodePageBytesAfterAUtf8Mark",
      [](Game& g) {
