@@ -7,10 +7,8 @@
 
 namespace {
 // Memory that may be refused: a huge file is told as unreadable, never ends the program.
-template <class T> std::unique_ptr<T[], IniFile::MemoryRelease> Allocate(size_t count) {
-    return std::unique_ptr<T[], IniFile::MemoryRelease>(static_cast<T*>(
-        count ? VirtualAlloc(nullptr, count * sizeof(T), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE)
-              : nullptr));
+void* Allocate(size_t bytes) {
+    return bytes ? VirtualAlloc(nullptr, bytes, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE) : nullptr;
 }
 
 DWORD ReadBytes(const std::string& path, std::unique_ptr<char[], IniFile::MemoryRelease>& bytes,
@@ -24,7 +22,7 @@ DWORD ReadBytes(const std::string& path, std::unique_ptr<char[], IniFile::Memory
     if (static_cast<ULONGLONG>(fileSize.QuadPart) > IniFile::kMaxFileSize)
         return ERROR_FILE_TOO_LARGE;
     size = static_cast<size_t>(fileSize.QuadPart);
-    bytes = Allocate<char>(size);
+    bytes.reset(static_cast<char*>(Allocate(size)));
     if (size && !bytes)
         return ERROR_NOT_ENOUGH_MEMORY;
     DWORD done = 0;
@@ -64,7 +62,7 @@ bool IniFile::Decode(const char* bytes, size_t size, Units& text, size_t& length
     if (littleEndian || (size >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF')) {
         // An odd last byte is no unit.
         length = (size - 2) / 2;
-        text = Allocate<wchar_t>(length);
+        text.reset(static_cast<wchar_t*>(Allocate(length * sizeof(wchar_t))));
         if (length && !text)
             return false;
         const unsigned char* units = reinterpret_cast<const unsigned char*>(bytes + 2);
@@ -86,7 +84,7 @@ bool IniFile::Decode(const char* bytes, size_t size, Units& text, size_t& length
     if (size == 0)
         return true;
     int needed = MultiByteToWideChar(codePage, 0, bytes, static_cast<int>(size), nullptr, 0);
-    text = Allocate<wchar_t>(needed > 0 ? static_cast<size_t>(needed) : 0);
+    text.reset(static_cast<wchar_t*>(Allocate(needed > 0 ? needed * sizeof(wchar_t) : 0)));
     if (needed > 0 && !text)
         return false;
     int written =
