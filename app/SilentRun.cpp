@@ -47,6 +47,12 @@ int SilentRun::Run() {
 }
 
 int SilentRun::Install(InstallSettings& settings, const std::string& gameFolder) {
+    // A script must not take a run that could change nothing for an installation.
+    std::string nothing = settings.NothingToInstall();
+    if (!nothing.empty()) {
+        m_log.Write(nothing);
+        return kNothingToInstall;
+    }
     // A licence is accepted only when the command line says so.
     std::string licence = settings.GetIniText("eula_text");
     if (!licence.empty()) {

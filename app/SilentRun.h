@@ -23,6 +23,7 @@ public:
         kLicenceNotAccepted = 5,
         kFolderBusy = 6,
         kRestoreIncomplete = 7,
+        kNothingToInstall = 8,
     };
 
     SilentRun(const CommandLine& line, RunLog& log) : m_line(line), m_log(log) {}

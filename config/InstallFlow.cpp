@@ -1,4 +1,4 @@
-// The order of an installation, whoever it runs for: copy, keep, pack, and the outcome.
+// The order of an installation, whoever it runs for: check, copy, keep, pack, and the outcome.
 #include "config/InstallFlow.h"
 
 #include <windows.h>
@@ -26,6 +26,12 @@ InstallFlow::Result InstallFlow::Install(const std::string& gameFolder) {
     // Held until the outcome is known: nothing is changed while another run works on the folder.
     if (!m_settings.LockGameFolder())
         return Result::Busy;
+    // Packing bound to fail is known before the game changes: nothing is copied or kept for it, nor
+    // a backup folder made in a folder that may be no game's.
+    if (m_settings.SomethingToPack() && !m_settings.PackInputsAreThere()) {
+        m_settings.m_folderLock.Release();
+        return m_face.Leaving() ? Result::Stopped : Result::PackFailed;
+    }
     m_face.WorkBegins(nullptr);
     FileCopier copier(m_settings);
     m_fileFailed = copier.CopyListedFiles(gameFolder) < copier.Listed();
@@ -43,9 +49,7 @@ InstallFlow::Result InstallFlow::EndedUnlaunched() {
         return Result::Stopped;
     // Without an edition, or with neither archive named, there is nothing to pack; the pack job
     // has said so.
-    bool somethingToPack = !m_settings.m_editionCode.empty() &&
-                           (!m_settings.m_sourcePffs.empty() || !m_settings.m_destinationPff.empty());
-    if (somethingToPack)
+    if (m_settings.SomethingToPack())
         return Result::PackFailed;
     return m_fileFailed ? Result::FileFailed : Result::Installed;
 }

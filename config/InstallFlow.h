@@ -1,4 +1,4 @@
-// The order of an installation, whoever it runs for: copy, keep, pack, and the outcome.
+// The order of an installation, whoever it runs for: check, copy, keep, pack, and the outcome.
 #pragma once
 
 #include <string>
@@ -24,7 +24,8 @@ public:
     InstallFlow(InstallSettings& settings, InstallFrontEnd& face) : m_settings(settings), m_face(face) {}
 
     // Copies the listed files into the game folder, each original kept first, then launches the
-    // pack run. Every problem is told to the front end, and the copying goes on past it.
+    // pack run. Every problem is told to the front end, and the copying goes on past it; when the
+    // pack run's archives or tool are missing or refused, nothing is copied at all.
     Result Install(const std::string& gameFolder);
     // The run's watcher counted okCount sources that reported OK: tells the outcome.
     Result PackEnded(const PackRun& run, int okCount);

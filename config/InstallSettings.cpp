@@ -171,7 +171,7 @@ bool InstallSettings::LockGameFolder() {
     return false;
 }
 
-bool InstallSettings::RunPackJob(bool addMSwitch) {
+PackJob::Inputs InstallSettings::PackInputs() {
     PackJob::Inputs inputs;
     inputs.editionCode = m_editionCode;
     inputs.destinationPff = m_destinationPff;
@@ -181,10 +181,36 @@ bool InstallSettings::RunPackJob(bool addMSwitch) {
     inputs.fileExists = [this](const std::string& path) { return FileExists(path); };
     inputs.shortPath = [this](const std::string& path) { return GetShortPath(path); };
     inputs.nameIsSafe = &RelativeName::IsSafe;
+    return inputs;
+}
+
+bool InstallSettings::RunPackJob(bool addMSwitch) {
+    PackJob::Inputs inputs = PackInputs();
     // A large archive takes a while to copy: the window keeps answering meanwhile.
     inputs.keepOriginal = [this](const std::string& name) {
         GameBackup backup(m_gameFolder);
         return KeepTask::KeepFor(*m_owner, backup, name);
     };
     return PackJob(std::move(inputs), *m_owner).Run(addMSwitch);
+}
+
+bool InstallSettings::SomethingToPack() const {
+    return !m_editionCode.empty() && (!m_sourcePffs.empty() || !m_destinationPff.empty());
+}
+
+bool InstallSettings::PackInputsAreThere() {
+    return PackJob(PackInputs(), *m_owner).InputsAreThere();
+}
+
+std::string InstallSettings::NothingToInstall() const {
+    DWORD error = Ini().Error();
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+        return FormatText("There is nothing to install: %s does not exist.", m_iniPath.c_str());
+    if (error != ERROR_SUCCESS)
+        return FormatText("There is nothing to install: %s cannot be read (error %lu).", m_iniPath.c_str(),
+                          error);
+    if (GetIniString("copy_file_", "", 1).empty() && !SomethingToPack())
+        return FormatText("There is nothing to install: %s names no file to copy and nothing to pack.",
+                          m_iniPath.c_str());
+    return std::string();
 }

@@ -7,6 +7,7 @@
 
 #include "config/GameFolderLock.h"
 #include "config/IniFile.h"
+#include "pack/PackJob.h"
 
 class InstallFrontEnd;
 
@@ -29,6 +30,14 @@ public:
     std::string DetectGameFolder();
     // The game archive is kept first, as file work of the owner's.
     bool RunPackJob(bool addMSwitch);
+    // An edition and at least one archive are named: an installation packs, or fails.
+    bool SomethingToPack() const;
+    // What the pack job checks of its archives and tool before anything is changed; tells the
+    // user of each that fails, in the pack job's words.
+    bool PackInputsAreThere();
+    // Why an installation would do nothing: install.ini missing or unreadable, or naming no file to
+    // copy and nothing to pack. Empty when there is something to install.
+    std::string NothingToInstall() const;
     // Takes m_gameFolder for one installation, from its first kept file to its outcome; tells the
     // user and returns false when another installation or restore is working on it.
     bool LockGameFolder();
@@ -53,6 +62,7 @@ public:
 
 private:
     const IniFile& Ini() const;
+    PackJob::Inputs PackInputs();
 
     mutable std::unique_ptr<IniFile> m_ini;
 };

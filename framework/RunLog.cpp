@@ -2,6 +2,7 @@
 #include "framework/RunLog.h"
 
 #include "framework/TextFormat.h"
+#include "framework/Utf8.h"
 #include "framework/WideText.h"
 
 namespace {
@@ -49,6 +50,9 @@ void RunLog::Write(const std::string& text) {
     for (char c : text)
         line += c == '\r' || c == '\n' ? ' ' : c;
     line += "\r\n";
+    // Whatever a caller hands in, the log stays UTF-8: a byte that is none becomes U+FFFD.
+    if (!IsUtf8(line.data(), line.size()))
+        line = Utf8FromCodePage(CP_UTF8, line.data(), line.size());
     WriteTo(m_file.get(), line);
     ToConsole(line);
 }

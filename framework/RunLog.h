@@ -17,7 +17,7 @@ public:
 
     // Appends to this file from now on; ERROR_SUCCESS, or why it cannot be opened.
     DWORD OpenFile(const std::string& path);
-    // One line: line ends in the text become blanks.
+    // One line, always UTF-8: line ends in the text become blanks.
     void Write(const std::string& text);
     // Text as it is, to the console alone.
     void ToConsole(const std::string& text);

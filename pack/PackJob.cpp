@@ -131,6 +131,26 @@ bool PackJob::Launch(const std::string& batchPath, const std::string& logPath, i
     return true;
 }
 
+std::string PackJob::SourcePath(const std::string& source) const {
+    return source.find('\\') == std::string::npos ? m_in.programDir + "\\" + source : source;
+}
+
+const std::string& PackJob::BaseFolder() const {
+    return m_in.gameFolder.empty() ? m_in.programDir : m_in.gameFolder;
+}
+
+bool PackJob::InputsAreThere() {
+    return NamesAreComplete() && NamesAreSafe() && FilesAreThere();
+}
+
+bool PackJob::FilesAreThere() {
+    // Every file is looked at, so the user hears of all missing ones at once.
+    bool allThere = m_in.fileExists(BaseFolder() + "\\pack.exe");
+    for (const std::string& source : *m_in.sourcePffs)
+        allThere = m_in.fileExists(SourcePath(source)) && allThere;
+    return m_in.fileExists(BaseFolder() + "\\" + m_in.destinationPff) && allThere;
+}
+
 bool PackJob::Run(bool addMSwitch) {
     if (m_in.editionCode.empty()) {
         m_owner.ShowNotice("Choose a Kestrel Squad version", true);
@@ -138,26 +158,16 @@ bool PackJob::Run(bool addMSwitch) {
     }
     if (!NamesAreComplete() || !NamesAreSafe())
         return false;
-
-    std::string packTool, destination;
     std::vector<std::string> sources;
     for (std::string& entry : *m_in.sourcePffs) {
         // Rewritten in place, so a later run finds a full path and leaves it alone.
-        if (entry.find('\\') == std::string::npos)
-            entry = m_in.programDir + "\\" + entry;
+        entry = SourcePath(entry);
         sources.push_back(entry);
     }
-    const std::string& baseFolder = m_in.gameFolder.empty() ? m_in.programDir : m_in.gameFolder;
-    destination = baseFolder + "\\" + m_in.destinationPff;
-    packTool = baseFolder + "\\pack.exe";
-
-    // Every file is looked at, so the user hears of all missing ones at once.
-    bool allThere = m_in.fileExists(packTool);
-    for (const std::string& source : sources)
-        allThere = m_in.fileExists(source) && allThere;
-    allThere = m_in.fileExists(destination) && allThere;
-    if (!allThere)
+    if (!FilesAreThere())
         return false;
+    const std::string destination = BaseFolder() + "\\" + m_in.destinationPff;
+    const std::string packTool = BaseFolder() + "\\pack.exe";
     if (m_in.keepOriginal && !m_in.gameFolder.empty()) {
         if (DWORD error = m_in.keepOriginal(m_in.destinationPff)) {
             // The user is leaving: nothing more is done or said.

@@ -37,6 +37,9 @@ public:
 
     // True once the batch file runs and its watcher has started; every stop is reported.
     bool Run(bool addMSwitch);
+    // Both archives named and allowed, and the tool and every archive there; tells the user of each
+    // that is not. Changes nothing, so it may come before an installation touches the game.
+    bool InputsAreThere();
 
     std::string MakeBatchFileName() const;
     std::string MakeLogFileName() const;
@@ -44,6 +47,10 @@ public:
 private:
     bool NamesAreComplete();
     bool NamesAreSafe();
+    bool FilesAreThere();
+    // A source archive named without a folder is the one in the program folder.
+    std::string SourcePath(const std::string& source) const;
+    const std::string& BaseFolder() const;
     bool WriteBatchFile(const std::string& path, const std::string& line);
     bool Launch(const std::string& batchPath, const std::string& logPath, int sourceCount);
 

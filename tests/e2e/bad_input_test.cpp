@@ -301,12 +301,20 @@ const Row kRows[] = {
          EXPECT_EQ(run.Folder(), layout.GameDir() + "\\");
          EXPECT_TRUE(run.Enabled(kInstall));
      }},
-    {"PackToolMissing", PackGame(""),
+    // Known before the game changes: the listed file is not copied, nor a backup folder made.
+    {"PackToolMissing",
+     [](AddonLayout& layout) {
+         PackGame("")(layout);
+         layout.WriteIni("ks_version=KS2\r\nsource_pff=newgui.pff\r\ndestination_pff=resource.pff\r\n"
+                         "copy_file_1=readme.txt\r\n");
+         layout.Program().WriteFile("readme.txt", "add-on readme");
+     },
      [](InstallerRun& run, AddonLayout& layout) {
          Install(run);
          Answer(run.driver, "KSInstaller", "The file does not exist: " + layout.Game() / "pack.exe");
          EXPECT_TRUE(Driver::Settle(run.window));
          EXPECT_TRUE(run.Enabled(kInstall));
+         EXPECT_EQ(Tree(layout.GameDir()).size(), 1u) << "only resource.pff";
      }},
     {"PackToolFailing", PackGame("fail"),
      [](InstallerRun& run, AddonLayout&) {

@@ -216,6 +216,12 @@ std::function<Lines(const Game&)> Log(Lines lines) {
     return [lines](const Game&) { return lines; };
 }
 
+std::function<Lines(const Game&)> NothingToInstall(const std::string& why) {
+    return [why](const Game& g) {
+        return Lines{"There is nothing to install: " + g.layout.Program() / "install.ini " + why};
+    };
+}
+
 void PrintsUsage(const Game&, const Outcome& outcome) {
     EXPECT_NE(outcome.printed.find("Usage:\r\n  KSInstaller.exe /S [/ACCEPT] [/LOG=file] [/D=game folder]"),
               std::string::npos)
@@ -287,13 +293,10 @@ const Row kRows[] = {
           "Copying readme.txt (2 of 2)", "Keeping the original resource.pff", "Packing resource.pff...",
           "Packing failed.", "Packing failed: 0 of 1 archives reported OK. See the log *"}),
      [](const Game& game, const Outcome&) { EXPECT_EQ(game.Read("data\\gui.txt"), "add-on gui"); }},
+    // Known before the game changes: nothing is copied or kept.
     {"PackToolMissing", [](Game& g) { DeleteFileA((g.folder + "\\pack.exe").c_str()); },
      "/S /LOG=\"{log}\" /D={game}", false, 4,
-     [](const Game& g) {
-         return Lines{"Copying data\\gui.txt (1 of 2)", "Keeping the original data\\gui.txt",
-                      "Copying readme.txt (2 of 2)", "The file does not exist: " + g.folder + "\\pack.exe"};
-     },
-     [](const Game& game, const Outcome&) { EXPECT_EQ(game.Read("resource.pff"), "original archive\r\n"); }},
+     [](const Game& g) { return Lines{"The file does not exist: " + g.folder + "\\pack.exe"}; }, Unchanged},
     // Nothing to pack is no failure; half of the archive names is.
     {"NothingToPack",
      [](Game& g) {
@@ -311,7 +314,23 @@ const Row kRows[] = {
      [](Game& g) {
          g.layout.Program().WriteFile("install.ini", std::string("\xff\xfe[installer\r\n=\0\x01", 16));
      },
-     "/S /LOG=\"{log}\" /D={game}", false, 0, Log({"Choose a Kestrel Squad version"}), Unchanged},
+     "/S /LOG=\"{log}\" /D={game}", false, 8, NothingToInstall("names no file to copy and nothing to pack."),
+     Unchanged},
+    {"InstallIniMissing", [](Game& g) { DeleteFileA((g.layout.Program() / "install.ini").c_str()); },
+     "/S /LOG=\"{log}\"", false, 8, NothingToInstall("does not exist."), Unchanged},
+    // Not UTF-8 after its mark: read as the profile functions read it, and the log stays UTF-8.
+    {"CodePageBytesAfterAUtf8Mark",
+     [](Game& g) {
+         g.layout.Program().WriteFile(
+             "install.ini", "\xEF\xBB\xBF[installer]\r\nks_version=KS2\r\ncopy_file_1=caf\xE9.txt\r\n");
+     },
+     "/S /LOG=\"{log}\" /D={game}", false, 3,
+     [](const Game& g) {
+         return Lines{"Copying caf\xEF\xBF\xBD.txt (1 of 1)",
+                      "The file does not exist: " + g.layout.Program() / "caf\xEF\xBF\xBD.txt",
+                      "Source and destination files unspecified.  Can't pack."};
+     },
+     Unchanged},
     {"LicenceNotAccepted", [](Game& g) { g.AddKeys(std::string("eula_text=") + kLicence + "\r\n"); },
      "/S /LOG=\"{log}\" /D={game}", false, 5,
      Log({kLicence, "The licence was not accepted: nothing was installed. /ACCEPT accepts it."}), Unchanged},

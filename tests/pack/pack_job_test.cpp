@@ -142,6 +142,10 @@ TEST(PackJob, EveryMissingFileIsReportedInOrderAndSourcesAreMadeFullOnlyOnce) {
                             // where the tool will look for it: in the program folder
                             "The file does not exist: " + f.program / "data\\extra.pff",
                             "The file does not exist: " + f.game / "gui.pff"};
+    // Checked before an installation changes anything: the same texts, and the names stay.
+    EXPECT_FALSE(f.settings.PackInputsAreThere());
+    EXPECT_EQ(f.Texts(), expected);
+    EXPECT_EQ(f.settings.m_sourcePffs, (Texts{"newgui.pff", "data\\extra.pff"}));
     for (int run = 0; run < 2; ++run) {
         f.owner.m_notices.clear();
         EXPECT_FALSE(f.Run(1));
