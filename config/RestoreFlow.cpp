@@ -68,8 +68,13 @@ RestoreFlow::Result RestoreFlow::Restore(const std::string& gameFolder) {
         text = FormatText("%d of %d files could not be restored; the first was %s (error %lu). Nothing kept "
                           "was deleted: close the game and try again.",
                           outcome.failed, outcome.total, outcome.firstFailed.c_str(), outcome.firstError);
+    if (outcome.missing > 0)
+        text += std::string(text.empty() ? "" : " ") +
+                FormatText("%s not in the backup, so %s cannot be restored; the first is %s.",
+                           CountText(outcome.missing, "kept copy is", "kept copies are").c_str(),
+                           outcome.missing == 1 ? "its file" : "their files", outcome.firstMissing.c_str());
     if (outcome.listError != ERROR_SUCCESS)
-        text += outcome.failed > 0
+        text += !text.empty()
                     ? FormatText(" The backup list %s could not be updated either (error %lu).",
                                  listPath.c_str(), outcome.listError)
                     : FormatText(
@@ -80,15 +85,29 @@ RestoreFlow::Result RestoreFlow::Restore(const std::string& gameFolder) {
         m_face.Say(text, Tone::Warning);
         return Result::Incomplete;
     }
-    m_face.Say("The original game files are back.", Tone::Information);
     // Lines the list could not read stay in it, with what they may name: not everything is back.
-    return backup.List().Refused().empty() ? Result::Restored : Result::Incomplete;
+    if (!backup.List().Refused().empty()) {
+        m_face.Say(FormatText("The files the backup list names are back. The lines it cannot read stay in %s, "
+                              "with the files they may name.",
+                              listPath.c_str()),
+                   Tone::Warning);
+        return Result::Incomplete;
+    }
+    m_face.Say("The original game files are back.", Tone::Information);
+    return Result::Restored;
 }
 
 RestoreFlow::Result RestoreFlow::Confirm(GameBackup& backup) {
     const std::string& gameFolder = backup.List().GameFolder();
     if (!backup.Load()) {
         // A list that is there but unreadable is no "nothing kept": the user must hear why.
+        if (backup.List().Unreachable()) {
+            m_face.Say(FormatText("The backup folder %s cannot be reached: it leads to a folder or drive that is "
+                                  "not there. Connect it and try again. Nothing was restored.",
+                                  backup.List().BackupFolder().c_str()),
+                       Tone::Warning);
+            return Result::Incomplete;
+        }
         if (DWORD error = backup.List().LoadError()) {
             m_face.Say(FormatText("The backup list %s cannot be read (error %lu). Nothing was restored.",
                                   backup.List().Path().c_str(), error),
