@@ -277,7 +277,7 @@ const Row kRows[] = {
          EXPECT_TRUE(run.driver.WaitForExit(30000));
          std::string copied = layout.Game() / "big.bin";
          EXPECT_TRUE(!PathExists(copied) || ReadWholeFile(copied).size() == (48u << 20));
-         EXPECT_FALSE(PathExists(copied + ".ks-partial"));
+         EXPECT_FALSE(PathExists(layout.Game() / "KSInstaller Backup\\KSInstaller Work\\copy.new"));
      }},
     // Stored to be expanded: the folder it names once expanded is the game's.
     {"RegistryPathExpandString", RegistryPath(REG_EXPAND_SZ, std::string("%TEMP%\0", 7)),
