@@ -48,9 +48,8 @@ DWORD ReadWhole(HANDLE file, std::string& text) {
 // An editor may save the list as UTF-16; it is read as the text it is, and goes over to UTF-8 at
 // the next line written.
 std::string FromWide(const std::string& bytes) {
-    std::vector<wchar_t> wide((bytes.size() - 2) / 2 + 1, L'\0');
-    memcpy(wide.data(), bytes.data() + 2, (wide.size() - 1) * sizeof(wchar_t));
-    return Utf8Of(wide.data(), static_cast<int>(wide.size() - 1));
+    const int length = static_cast<int>(bytes.size() / 2 - 1);
+    return length > 0 ? Utf8Of(reinterpret_cast<const wchar_t*>(bytes.data() + 2), length) : std::string();
 }
 
 // Where the last line starts when it has no line end; the text's size when it has one.
@@ -91,6 +90,10 @@ const BackupList::Entry* BackupList::Find(const std::string& name) const {
             return &entry;
     }
     return nullptr;
+}
+
+void BackupList::Adopt(const std::string& name) {
+    m_entries.push_back({true, name});
 }
 
 void BackupList::Read(const std::string& bytes, const std::string& ending) {

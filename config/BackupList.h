@@ -38,7 +38,7 @@ public:
     // The entry for the game file `name`, however the name or the list spells it.
     const Entry* Find(const std::string& name) const;
     // Takes a kept copy that has no line into this reading of the list, as kept.
-    void Adopt(const std::string& name) { m_entries.push_back({true, name}); }
+    void Adopt(const std::string& name);
 
     // Adds a line at the list's real end and flushes it to disk before returning; the lines there
     // stay as they are, and one without its line end stays last.

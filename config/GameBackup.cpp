@@ -14,34 +14,42 @@ bool IsGone(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// Deletes what is below the folder and the folder itself. Links are removed, never followed, at
-// any level: a player may have linked the backup itself to a folder on another drive.
-void RemoveFolder(const std::string& folder) {
-    DWORD attributes = GetFileAttributesW(WideText(folder).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        DiskStep::RemoveFolder(WideText(folder).c_str());
-        return;
-    }
+// Each file below the folder: taken into the list as kept when it has no line there, or, without
+// a list, deleted with every folder. Links are never followed, at any level: a player may have
+// linked the backup itself to a folder on another drive.
+void Visit(const std::string& folder, const std::string& prefix, BackupList* list) {
     WIN32_FIND_DATAW found;
     UniqueFindHandle search(FindFirstFileW(WideText(folder + "\\*").c_str(), &found));
-    if (search) {
-        do {
-            std::string name = Utf8Of(found.cFileName);
-            std::string path = folder + "\\" + name;
-            if (name == "." || name == "..")
-                continue;
-            bool folderLink = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !folderLink) {
-                RemoveFolder(path);
-                continue;
-            }
-            SetFileAttributesW(WideText(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (DiskStep::Delete(WideText(path).c_str()) != ERROR_SUCCESS)
-                DiskStep::RemoveFolder(WideText(path).c_str());
-        } while (FindNextFileW(search.get(), &found));
+    for (bool more = static_cast<bool>(search); more; more = FindNextFileW(search.get(), &found)) {
+        const wchar_t* leaf = found.cFileName;
+        if (leaf[0] == L'.' && (leaf[1] == 0 || (leaf[1] == L'.' && leaf[2] == 0)))
+            continue;
+        const std::string text = Utf8Of(leaf);
+        const std::string name = prefix + text;
+        const std::string path = folder + "\\" + text;
+        const bool link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !link) {
+            Visit(path, name + "\\", list);
+        } else if (!list) {
+            const WideText wide(path);
+            SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (DiskStep::Delete(wide.c_str()) != ERROR_SUCCESS)
+                DiskStep::RemoveFolder(wide.c_str());
+        } else if (!link && !list->IsReserved(name) && !list->Find(name)) {
+            list->Adopt(name);
+        }
     }
     search.reset();
-    DiskStep::RemoveFolder(WideText(folder).c_str());
+    if (!list)
+        DiskStep::RemoveFolder(WideText(folder).c_str());
+}
+
+void RemoveFolder(const std::string& folder) {
+    DWORD attributes = GetFileAttributesW(WideText(folder).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        DiskStep::RemoveFolder(WideText(folder).c_str());
+    else
+        Visit(folder, "", nullptr);
 }
 } // namespace
 
@@ -57,6 +65,10 @@ DWORD GameBackup::MakeFoldersFor(const std::string& name) const {
         folder = KeptPath(name.substr(0, slash));
         at = slash;
     }
+}
+
+std::string GameBackup::TemporaryPath() const {
+    return m_list.WorkFolder() + "\\copy.new";
 }
 
 DWORD GameBackup::MakeWorkFolder() const {
@@ -141,25 +153,8 @@ bool GameBackup::Load() {
     // Lines it cannot read may name any file of the backup; without them, each unlisted copy is an
     // original whose line a crash or an editor took.
     const size_t before = m_list.Entries().size();
-    AdoptUnlisted(m_list.BackupFolder(), "");
+    Visit(m_list.BackupFolder(), "", &m_list);
     return loaded || m_list.Entries().size() > before;
-}
-
-void GameBackup::AdoptUnlisted(const std::string& folder, const std::string& prefix) {
-    WIN32_FIND_DATAW found;
-    UniqueFindHandle search(FindFirstFileW(WideText(folder + "\\*").c_str(), &found));
-    if (!search)
-        return;
-    do {
-        const std::string name = prefix + Utf8Of(found.cFileName);
-        if (name == prefix + "." || name == prefix + ".." || (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-            m_list.IsReserved(name))
-            continue;
-        if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-            AdoptUnlisted(folder + "\\" + Utf8Of(found.cFileName), name + "\\");
-        else if (!m_list.Find(name))
-            m_list.Adopt(name);
-    } while (FindNextFileW(search.get(), &found));
 }
 
 DWORD GameBackup::RestoreOne(const BackupList::Entry& entry, FileTransfer::Progress* progress) {

@@ -22,7 +22,7 @@ public:
     // again, so no restore deletes a file of that name that comes later.
     void TakeBack(const std::string& name);
     // Where a file bound for the game folder is written before it is whole.
-    std::string TemporaryPath() const { return m_list.WorkFolder() + "\\copy.new"; }
+    std::string TemporaryPath() const;
 
     struct Outcome {
         int total = 0;
@@ -53,7 +53,6 @@ private:
     std::string KeptPath(const std::string& name) const { return m_list.BackupFolder() + "\\" + name; }
     DWORD MakeFoldersFor(const std::string& name) const;
     DWORD MakeWorkFolder() const;
-    void AdoptUnlisted(const std::string& folder, const std::string& prefix);
     DWORD RestoreOne(const BackupList::Entry& entry, FileTransfer::Progress* progress);
 
     BackupList m_list;

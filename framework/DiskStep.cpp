@@ -15,8 +15,7 @@ DWORD Refused() {
 } // namespace
 
 HANDLE DiskStep::Create(const wchar_t* path, DWORD access, DWORD disposition, DWORD flags) {
-    // Opening for reading changes nothing; creating or cutting a file does.
-    if ((access & GENERIC_WRITE) && !Allows(Kind::Create)) {
+    if (!Allows(Kind::Create)) {
         Refused();
         return INVALID_HANDLE_VALUE;
     }
@@ -38,22 +37,12 @@ DWORD DiskStep::Flush(HANDLE file) {
     return Allows(Kind::Flush) ? Result(FlushFileBuffers(file)) : Refused();
 }
 
-DWORD DiskStep::Move(const wchar_t* from, const wchar_t* to, DWORD flags) {
-    return Allows(Kind::Rename) ? Result(MoveFileExW(from, to, flags)) : Refused();
-}
-
-DWORD DiskStep::Delete(const wchar_t* path) {
-    return Allows(Kind::Delete) ? Result(DeleteFileW(path)) : Refused();
-}
-
-DWORD DiskStep::RemoveFolder(const wchar_t* path) {
-    return Allows(Kind::Delete) ? Result(RemoveDirectoryW(path)) : Refused();
-}
-
-DWORD DiskStep::MakeFolder(const wchar_t* path) {
-    return Allows(Kind::Folder) ? Result(CreateDirectoryW(path, nullptr)) : Refused();
-}
-
-DWORD DiskStep::Truncate(HANDLE file) {
-    return Allows(Kind::Write) ? Result(SetEndOfFile(file)) : Refused();
+DWORD DiskStep::Change(Kind kind, const wchar_t* path, const wchar_t* to, DWORD flags) {
+    if (!Allows(kind))
+        return Refused();
+    BOOL done = kind == Kind::Rename   ? MoveFileExW(path, to, flags)
+                : kind == Kind::Folder ? CreateDirectoryW(path, nullptr)
+                : flags                ? RemoveDirectoryW(path)
+                                       : DeleteFileW(path);
+    return Result(done);
 }

@@ -298,20 +298,22 @@ TEST(GameBackup, BackupFolderThatIsALinkIsRemovedAsALinkAndWhatItLeadsToStays) {
     RemoveFolderLink(game / "KSInstaller Backup");
 
     // Leading where nothing is (a drive not connected): no "nothing kept", and nothing kept anew.
+    TempFolder unplugged;
+    unplugged.WriteFile("gui.txt", "original");
     const std::string gone = otherDrive.MakeFolder("gone");
-    ASSERT_TRUE(MakeFolderLink(game / "KSInstaller Backup", gone));
+    ASSERT_TRUE(MakeFolderLink(unplugged / "KSInstaller Backup", gone));
     RemoveDirectoryA(gone.c_str());
-    EXPECT_NE(GameBackup(game.Path()).Keep("gui.txt", nullptr), DWORD(ERROR_SUCCESS));
+    EXPECT_NE(GameBackup(unplugged.Path()).Keep("gui.txt", nullptr), DWORD(ERROR_SUCCESS));
     RecordingOwner owner;
-    EXPECT_EQ(RestoreFlow(owner).Restore(game.Path()), RestoreFlow::Result::Incomplete);
+    EXPECT_EQ(RestoreFlow(owner).Restore(unplugged.Path()), RestoreFlow::Result::Incomplete);
     EXPECT_NE(owner.m_notices.back().text.find("cannot be reached"), std::string::npos);
-    RemoveFolderLink(game / "KSInstaller Backup");
+    RemoveFolderLink(unplugged / "KSInstaller Backup");
 
     // A kept copy that is not there is no "close the game"; lines left unread are no "all is back".
     game.WriteFile(kList, "kept gui.txt\r\nmoved x\r\n");
     EXPECT_EQ(RestoreFlow(owner).Restore(game.Path()), RestoreFlow::Result::Incomplete);
     EXPECT_EQ(owner.m_notices.back().text.find("close the game"), std::string::npos);
-    EXPECT_NE(owner.m_notices.back().text.find("not in the backup"), std::string::npos);
+    EXPECT_NE(owner.m_notices.back().text.find("kept copy is not in the backup"), std::string::npos);
     game.WriteFile(kList, "moved x\r\n");
     EXPECT_EQ(RestoreFlow(owner).Restore(game.Path()), RestoreFlow::Result::Incomplete);
     EXPECT_NE(owner.m_notices.back().text, "The original game files are back.");
