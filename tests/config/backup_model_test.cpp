@@ -52,7 +52,7 @@ struct Step {
     unsigned seed; // everything else the step does
     std::string Describe() const {
         static const char* const kKinds[] = {"install", "edit", "restore"};
-        return std::string(kKinds[kind]) + "#" + std::to_string(seed);
+        return kKinds[kind] + ("#" + std::to_string(seed));
     }
 };
 
@@ -61,12 +61,10 @@ struct Undo {
     std::string from, to; // the edited bytes and what they were
 };
 
-bool Replace(std::string& text, const std::string& from, const std::string& to) {
+void Replace(std::string& text, const std::string& from, const std::string& to) {
     size_t at = text.find(from);
-    if (from.empty() || at == std::string::npos)
-        return false;
-    text.replace(at, from.size(), to);
-    return true;
+    if (!from.empty() && at != std::string::npos)
+        text.replace(at, from.size(), to);
 }
 
 class Model {
@@ -145,18 +143,6 @@ private:
         return content;
     }
 
-    std::string Read(const std::string& path) const {
-        HANDLE file = CreateFileW(WideText(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
-                                  nullptr);
-        if (file == INVALID_HANDLE_VALUE)
-            return "\x01none";
-        char buffer[4096];
-        DWORD got = 0;
-        ReadFile(file, buffer, sizeof buffer, &got, nullptr);
-        CloseHandle(file);
-        return std::string(buffer, got);
-    }
-
     void SetUp(unsigned block) {
         m_block = block;
         RemoveTree(m_root);
@@ -183,8 +169,8 @@ private:
     // Every game file there before the first installation has its bytes in place or kept.
     std::string Lost() const {
         for (const auto& original : m_originals) {
-            if (Read(m_game + "\\" + original.first) != original.second &&
-                Read(m_game + "\\KSInstaller Backup\\" + original.first) != original.second)
+            if (ReadWholeFile(m_game + "\\" + original.first) != original.second &&
+                ReadWholeFile(m_game + "\\KSInstaller Backup\\" + original.first) != original.second)
                 return "lost " + original.first;
         }
         return "";

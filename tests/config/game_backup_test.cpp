@@ -11,55 +11,7 @@
 
 namespace {
 const std::string kList = "KSInstaller Backup\\KSInstaller Backup.txt";
-
-ULONGLONG WriteTime(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
-    return (ULONGLONG(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-}
-
-void SetWriteTime(const std::string& path, ULONGLONG ticks) {
-    UniqueFileHandle file(
-        CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    FILETIME time = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-    SetFileTime(file.get(), nullptr, nullptr, &time);
-}
 } // namespace
-
-TEST(GameBackup, KeepsOnlyTheFirstOriginalListsAddedFilesAndRestoresTheGameAsItWas) {
-    TempFolder game;
-    game.WriteFile("data\\gui.txt", "original");
-    SetWriteTime(game / "data\\gui.txt", 130000000000000000ull);
-    {
-        GameBackup backup(game.Path());
-        EXPECT_EQ(backup.Keep("data/gui.txt", nullptr), DWORD(ERROR_SUCCESS));
-        EXPECT_EQ(backup.Keep("readme.txt", nullptr), DWORD(ERROR_SUCCESS));
-    }
-    const std::string kept = game / "KSInstaller Backup\\data\\gui.txt";
-    EXPECT_EQ(ReadWholeFile(kept), "original");
-    EXPECT_EQ(WriteTime(kept), 130000000000000000ull);
-    game.WriteFile("data\\gui.txt", "first add-on");
-    game.WriteFile("readme.txt", "added");
-
-    // A second add-on over the same files: the first original stays the original.
-    GameBackup second(game.Path());
-    EXPECT_EQ(second.Keep("DATA\\gui.txt", nullptr), DWORD(ERROR_SUCCESS));
-    EXPECT_EQ(second.Keep("readme.txt", nullptr), DWORD(ERROR_SUCCESS));
-    game.WriteFile("data\\gui.txt", "second add-on");
-    EXPECT_EQ(ReadWholeFile(kept), "original");
-    EXPECT_EQ(ReadWholeFile(game / kList), "kept data\\gui.txt\r\nadded readme.txt\r\n");
-
-    GameBackup restore(game.Path());
-    ASSERT_TRUE(restore.Load());
-    GameBackup::Outcome outcome = restore.Restore(nullptr);
-    EXPECT_EQ(outcome.total, 2);
-    EXPECT_EQ(outcome.failed, 0);
-    EXPECT_EQ(ReadWholeFile(game / "data\\gui.txt"), "original");
-    EXPECT_EQ(WriteTime(game / "data\\gui.txt"), 130000000000000000ull);
-    EXPECT_FALSE(PathExists(game / "readme.txt"));
-    EXPECT_FALSE(PathExists(game / "KSInstaller Backup"));
-    EXPECT_FALSE(GameBackup(game.Path()).Load());
-}
 
 TEST(GameBackup, CopyWithoutItsLineIsAdoptedEachLineReadsByItselfAndForeignLinesAreRefused) {
     TempFolder game;
