@@ -267,7 +267,8 @@ private:
             break;
         }
         case Edit::Mark:
-            if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+            // No editor marks a UTF-16 text as UTF-8 as well.
+            if (text.compare(0, 3, "\xEF\xBB\xBF") == 0 || text.compare(0, 2, "\xFF\xFE") == 0)
                 return;
             text = "\xEF\xBB\xBF" + text;
             break;
