@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "config/RelativeName.h"
+#include "framework/DiskStep.h"
 #include "framework/Handles.h"
 #include "framework/Utf8.h"
 #include "framework/WideText.h"
@@ -16,18 +17,16 @@ constexpr DWORD kMaxListSize = 1 << 20;
 const char* const kKept = "kept ";
 const char* const kAdded = "added ";
 const char* const kByteOrderMark = "\xEF\xBB\xBF";
+const char* const kWideByteOrderMark = "\xFF\xFE";
 
 bool StartsWith(const std::string& text, const char* start) {
     return text.compare(0, strlen(start), start) == 0;
 }
 
 DWORD WriteText(HANDLE file, const std::string& text) {
-    DWORD written = 0;
-    if (!WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr))
-        return GetLastError();
-    if (written != text.size())
-        return ERROR_WRITE_FAULT;
-    return FlushFileBuffers(file) ? ERROR_SUCCESS : GetLastError();
+    if (DWORD error = DiskStep::Write(file, text.data(), static_cast<DWORD>(text.size())))
+        return error;
+    return DiskStep::Flush(file);
 }
 
 // The whole list from where the file pointer stands. Taken for no list, a list held by another
@@ -46,6 +45,19 @@ DWORD ReadWhole(HANDLE file, std::string& text) {
     return ERROR_SUCCESS;
 }
 
+// An editor may save the list as UTF-16; it is read as the text it is, and goes over to UTF-8 at
+// the next line written.
+std::string FromWide(const std::string& bytes) {
+    const int length = static_cast<int>(bytes.size() / 2 - 1);
+    return length > 0 ? Utf8Of(reinterpret_cast<const wchar_t*>(bytes.data() + 2), length) : std::string();
+}
+
+// Where the last line starts when it has no line end; the text's size when it has one.
+std::string::size_type UnendedTail(const std::string& text) {
+    std::string::size_type end = text.find_last_of("\r\n");
+    return end == std::string::npos ? (text.compare(0, 3, kByteOrderMark) == 0 ? 3 : 0) : end + 1;
+}
+
 std::string LineOf(const BackupList::Entry& entry) {
     return (entry.kept ? kKept : kAdded) + entry.name + "\r\n";
 }
@@ -62,7 +74,8 @@ bool BackupList::IsReserved(const std::string& given) const {
     // Both lie in the game folder: the name as the disk resolves it leads into the backup exactly
     // when its first part is the backup folder's, whatever short name or spelling it came in.
     const std::string name = RelativeName::LongName(m_gameFolder, given);
-    if (RelativeName::SameName(name.substr(0, name.find('\\')), kFolderName))
+    if (RelativeName::SameName(name.substr(0, name.find('\\')), kFolderName) ||
+        RelativeName::SameName(name.substr(0, name.find('\\')), kWorkFolder))
         return true;
     if (RelativeName::SameName(name, kFileName) || RelativeName::SameName(name, kTemporaryName))
         return true;
@@ -72,117 +85,141 @@ bool BackupList::IsReserved(const std::string& given) const {
 
 const BackupList::Entry* BackupList::Find(const std::string& name) const {
     const std::string wanted = RelativeName::LongName(m_gameFolder, name);
-    for (size_t i = 0; i < m_entries.size(); ++i) {
-        if (RelativeName::SameName(m_longNames[i], wanted))
-            return &m_entries[i];
+    for (const Entry& entry : m_entries) {
+        if (RelativeName::SameName(entry.name, wanted))
+            return &entry;
     }
     return nullptr;
 }
 
-void BackupList::Add(const Entry& entry) {
-    m_entries.push_back(entry);
-    m_longNames.push_back(RelativeName::LongName(m_gameFolder, entry.name));
+void BackupList::Adopt(const std::string& name) {
+    m_entries.push_back({true, name});
+}
+
+void BackupList::Read(const std::string& bytes, const std::string& ending) {
+    if (bytes.empty())
+        return;
+    // An earlier version wrote its lines in the system code page; a line that is not UTF-8 is one.
+    std::string line = IsUtf8(bytes.data(), bytes.size()) ? bytes
+                                                          : Utf8FromCodePage(CP_ACP, bytes.data(), bytes.size());
+    bool kept = StartsWith(line, kKept);
+    std::string name;
+    std::string joined;
+    if (kept || StartsWith(line, kAdded)) {
+        name = line.substr(strlen(kept ? kKept : kAdded));
+        for (char& c : name)
+            c = c == '/' ? '\\' : c;
+    }
+    // Without its line end a crash may have torn it: "added gu" is no name to delete.
+    if (ending.empty() || name.empty() || !RelativeName::JoinInside(m_gameFolder, name, joined) ||
+        IsReserved(name)) {
+        m_refused.push_back(bytes);
+        m_refusedBytes += bytes + ending;
+        return;
+    }
+    // In its long form, resolved in the game folder: the backup's own short names may lead elsewhere.
+    name = RelativeName::LongName(m_gameFolder, name);
+    const Entry* known = Find(name);
+    // "added" is written first, and "kept" after it only where it could not be read: there was no
+    // file before, and the kept one is an add-on's.
+    if (known && !kept)
+        m_entries[static_cast<size_t>(known - m_entries.data())].kept = false;
+    else if (!known)
+        m_entries.push_back({kept, name});
 }
 
 bool BackupList::Load() {
     m_entries.clear();
-    m_longNames.clear();
     m_refused.clear();
-    m_torn = false;
+    m_refusedBytes.clear();
     m_loadError = ERROR_SUCCESS;
+    m_unreachable = false;
     if (m_gameFolder.empty())
         return false;
     UniqueFileHandle file(CreateFileW(WideText(m_path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, 0, nullptr));
     if (!file) {
         DWORD error = GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND)
+        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
             m_loadError = error;
+            return false;
+        }
+        // A backup folder that is a link to a drive not connected holds what it held: no "nothing
+        // kept", which would keep again over the originals there once it is back.
+        WIN32_FIND_DATAW found;
+        UniqueFindHandle self(FindFirstFileW(WideText(BackupFolder()).c_str(), &found));
+        if (self && !UniqueFindHandle(FindFirstFileW(WideText(BackupFolder() + "\\*").c_str(), &found))) {
+            m_unreachable = true;
+            m_loadError = ERROR_PATH_NOT_FOUND;
+        }
         return false;
     }
     std::string text;
     m_loadError = ReadWhole(file.get(), text);
     if (m_loadError != ERROR_SUCCESS)
         return false;
-    // An editor may have put a UTF-8 byte-order mark before the first line. A list written in the
-    // system code page by an earlier version is not valid UTF-8 once it names anything beyond ASCII.
-    std::string::size_type start = StartsWith(text, kByteOrderMark) ? strlen(kByteOrderMark) : 0;
-    if (start == 0 && !IsUtf8(text.data(), text.size()))
-        text = Utf8FromCodePage(CP_ACP, text.data(), text.size());
-    for (std::string::size_type end; start < text.size(); start = end + 1) {
-        end = text.find('\n', start);
-        std::string line = text.substr(start, end == std::string::npos ? end : end - start);
+    // An editor may have put a byte-order mark before the first line.
+    std::string::size_type start = 0;
+    if (StartsWith(text, kWideByteOrderMark))
+        text = FromWide(text);
+    if (StartsWith(text, kByteOrderMark))
+        start = strlen(kByteOrderMark);
+    // CR LF, LF or CR alone end a line; no name holds either.
+    while (start < text.size()) {
+        std::string::size_type end = text.find_first_of("\r\n", start);
         if (end == std::string::npos) {
-            // A last line without its end was torn by a crash, or the list is garbage.
-            m_refused.push_back(line);
-            m_torn = true;
+            Read(text.substr(start), "");
             break;
         }
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (line.empty())
-            continue;
-        bool kept = StartsWith(line, kKept);
-        std::string name;
-        std::string joined;
-        if (kept || StartsWith(line, kAdded)) {
-            name = line.substr(strlen(kept ? kKept : kAdded));
-            for (char& c : name)
-                c = c == '/' ? '\\' : c;
-        }
-        if (name.empty() || !RelativeName::JoinInside(m_gameFolder, name, joined) || IsReserved(name))
-            m_refused.push_back(line);
-        else if (!Find(name))
-            Add({kept, name});
+        std::string::size_type next = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+        Read(text.substr(start, end - start), text.substr(end, next - end));
+        start = next;
     }
     return true;
 }
 
 DWORD BackupList::Append(const Entry& entry) {
-    UniqueFileHandle file(CreateFileW(WideText(m_path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                      OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file)
-        return GetLastError();
-    // At the list's real end, not where the last Load saw it end; a torn line there is cut off
-    // first, so the new line cannot complete it into some other name.
+    // At the list's real end, not where the last Load saw it end.
     std::string text;
-    if (DWORD error = ReadWhole(file.get(), text))
-        return error;
-    std::string::size_type lastEnd = text.rfind('\n');
-    if (!StartsWith(text, kByteOrderMark) && !IsUtf8(text.data(), text.size())) {
-        // A list in the system code page goes over to UTF-8 whole, so no file mixes the two.
-        file.reset();
-        std::string kept = lastEnd == std::string::npos ? std::string() : text.substr(0, lastEnd + 1);
-        DWORD error = Replace(Utf8FromCodePage(CP_ACP, kept.data(), kept.size()) + LineOf(entry));
-        if (error == ERROR_SUCCESS)
-            Add(entry);
-        return error;
+    {
+        UniqueFileHandle file(CreateFileW(WideText(m_path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                          OPEN_EXISTING, 0, nullptr));
+        if (!file && GetLastError() != ERROR_FILE_NOT_FOUND)
+            return GetLastError();
+        if (file) {
+            if (DWORD error = ReadWhole(file.get(), text))
+                return error;
+        }
     }
-    LARGE_INTEGER at;
-    at.QuadPart = lastEnd == std::string::npos ? 0 : static_cast<LONGLONG>(lastEnd) + 1;
-    if (!SetFilePointerEx(file.get(), at, nullptr, FILE_BEGIN) || !SetEndOfFile(file.get()))
-        return GetLastError();
-    DWORD error = WriteText(file.get(), LineOf(entry));
+    if (StartsWith(text, kWideByteOrderMark))
+        text = FromWide(text);
+    // A last line without its end stays so, after the new one: appended to, it would read as some
+    // other name. The list changes in one step, so a crash never tears a line; the lines there stay
+    // word for word.
+    const std::string::size_type tail = UnendedTail(text);
+    DWORD error = Replace(text.substr(0, tail) + LineOf(entry) + text.substr(tail));
     if (error == ERROR_SUCCESS)
-        Add(entry);
+        m_entries.push_back(entry);
     return error;
 }
 
 DWORD BackupList::Replace(const std::string& text) const {
-    const WideText temporary(BackupFolder() + "\\" + kTemporaryName);
+    const WideText work(WorkFolder());
+    DiskStep::MakeFolder(work.c_str());
+    const WideText temporary(WorkFolder() + "\\list.new");
     DWORD error;
     {
-        UniqueFileHandle file(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+        UniqueFileHandle file(
+            DiskStep::Create(temporary.c_str(), GENERIC_WRITE, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
         if (!file)
             return GetLastError();
         error = WriteText(file.get(), text);
     }
-    if (error == ERROR_SUCCESS && !MoveFileExW(temporary.c_str(), WideText(m_path).c_str(),
-                                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
+    if (error == ERROR_SUCCESS)
+        error = DiskStep::Move(temporary.c_str(), WideText(m_path).c_str(),
+                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (error != ERROR_SUCCESS)
-        DeleteFileW(temporary.c_str());
+        DiskStep::Delete(temporary.c_str());
     return error;
 }
 
@@ -190,15 +227,8 @@ DWORD BackupList::Rewrite(const std::vector<Entry>& entries) {
     std::string text;
     for (const Entry& entry : entries)
         text += LineOf(entry);
-    for (size_t i = 0; i < m_refused.size(); ++i)
-        text += m_refused[i] + (m_torn && i + 1 == m_refused.size() ? "" : "\r\n");
-    DWORD error = Replace(text);
-    if (error != ERROR_SUCCESS)
-        return error;
-    const std::vector<Entry> written = entries;
-    m_entries.clear();
-    m_longNames.clear();
-    for (const Entry& entry : written)
-        Add(entry);
+    DWORD error = Replace(text + m_refusedBytes);
+    if (error == ERROR_SUCCESS)
+        m_entries = std::vector<Entry>(entries);
     return error;
 }

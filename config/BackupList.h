@@ -10,9 +10,12 @@ class BackupList {
 public:
     static constexpr const char* kFolderName = "KSInstaller Backup";
     static constexpr const char* kFileName = "KSInstaller Backup.txt";
-    // Where a new list is written before it replaces the old one in one step. Shorter than the
-    // list's own name, so it fits wherever the list does.
+    // Where an earlier version wrote a new list before it replaced the old one: a crash may have
+    // left it, so it is no game file's kept copy.
     static constexpr const char* kTemporaryName = "KSInstaller.new";
+    // The backup's own scratch folder: every file being written lives there until it is whole,
+    // where no game file's name can reach it.
+    static constexpr const char* kWorkFolder = "KSInstaller Work";
 
     struct Entry {
         bool kept; // else added: there was no file before, so a restore removes it
@@ -22,17 +25,23 @@ public:
     explicit BackupList(const std::string& gameFolder);
 
     // Reads the list; false when there is none or it cannot be read whole (then LoadError says
-    // why). A line that is torn, unknown or names a file outside the game folder is refused:
-    // never restored or deleted, and kept as it is by Rewrite.
+    // why, also when the backup folder is there but cannot be reached). Each line is read by
+    // itself: one that is torn, unknown or names a file outside the game folder is refused (never
+    // restored or deleted) and changes nothing of how the others read.
     bool Load();
     DWORD LoadError() const { return m_loadError; }
+    // The backup folder is there, but what it leads to is not (a drive that is not connected).
+    bool Unreachable() const { return m_unreachable; }
     const std::vector<Entry>& Entries() const { return m_entries; }
     // The refused lines as they were read, without their line ends.
     const std::vector<std::string>& Refused() const { return m_refused; }
     // The entry for the game file `name`, however the name or the list spells it.
     const Entry* Find(const std::string& name) const;
+    // Takes a kept copy that has no line into this reading of the list, as kept.
+    void Adopt(const std::string& name);
 
-    // Adds a line at the list's real end and flushes it to disk before returning.
+    // Adds a line at the list's real end and flushes it to disk before returning; the lines there
+    // stay as they are, and one without its line end stays last.
     DWORD Append(const Entry& entry);
     // Replaces the list in one step with these entries, followed word for word by the lines the
     // last Load refused.
@@ -45,21 +54,22 @@ public:
 
     const std::string& GameFolder() const { return m_gameFolder; }
     std::string BackupFolder() const { return m_gameFolder + "\\" + kFolderName; }
+    std::string WorkFolder() const { return BackupFolder() + "\\" + kWorkFolder; }
     const std::string& Path() const { return m_path; }
 
 private:
-    void Add(const Entry& entry);
+    // One line as read: entry or refused.
+    void Read(const std::string& bytes, const std::string& ending);
     // The whole list replaced by text in one step, through a flushed temporary file.
     DWORD Replace(const std::string& text) const;
 
     std::string m_gameFolder;
     std::string m_path;
     std::vector<Entry> m_entries;
-    // Each entry's name as the disk names it today, which Find compares.
-    std::vector<std::string> m_longNames;
     std::vector<std::string> m_refused;
-    // The last refused line had no line end: a crash tore it. Rewrite keeps it last and unended,
-    // so that nothing completes it into a name.
-    bool m_torn = false;
+    // The refused lines with their own line ends, written back as they came; the last one read
+    // may have none (a crash tore it), so it stays last and nothing completes it into a name.
+    std::string m_refusedBytes;
     DWORD m_loadError = ERROR_SUCCESS;
+    bool m_unreachable = false;
 };

@@ -15,14 +15,16 @@
 namespace {
 class CopyTask : public BackgroundWork::Task {
 public:
-    CopyTask(const std::string& from, const std::string& to) : m_from(from), m_to(to) {}
+    CopyTask(const std::string& from, const std::string& to, const std::string& temporary)
+        : m_from(from), m_to(to), m_temporary(temporary) {}
     DWORD Run(FileTransfer::Progress& progress) override {
-        return FileTransfer::CopyWhole(m_from.c_str(), m_to.c_str(), &progress);
+        return FileTransfer::CopyWhole(m_from.c_str(), m_to.c_str(), m_temporary.c_str(), &progress);
     }
 
 private:
     const std::string& m_from;
     const std::string& m_to;
+    const std::string& m_temporary;
 };
 } // namespace
 
@@ -73,12 +75,15 @@ int FileCopier::CopyListedFiles(const std::string& gameFolder) {
         // Back from "Keeping the original" to the copy itself.
         if (kept)
             m_settings.m_owner->CopyBegins(name, number, count);
-        CopyTask copy(source, destination);
+        const std::string temporary = backup.TemporaryPath();
+        CopyTask copy(source, destination, temporary);
         error = m_settings.m_owner->RunFileWork(copy);
         if (error == ERROR_SUCCESS) {
             ++copied;
             continue;
         }
+        // Nothing of ours is there: a file of that name made later is no restore's to delete.
+        backup.TakeBack(name);
         if (error == ERROR_CANCELLED)
             break;
         m_settings.m_owner->ShowNotice(

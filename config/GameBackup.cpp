@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "config/RelativeName.h"
+#include "framework/DiskStep.h"
 #include "framework/Handles.h"
 #include "framework/Utf8.h"
 #include "framework/WideText.h"
@@ -13,48 +14,65 @@ bool IsGone(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
-// Deletes what is below the folder and the folder itself. Links are removed, never followed, at
-// any level: a player may have linked the backup itself to a folder on another drive.
-void RemoveFolder(const std::string& folder) {
-    DWORD attributes = GetFileAttributesW(WideText(folder).c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
-        RemoveDirectoryW(WideText(folder).c_str());
-        return;
-    }
+// Each file below the folder: taken into the list as kept when it has no line there, or, without
+// a list, deleted with every folder. Links are never followed, at any level: a player may have
+// linked the backup itself to a folder on another drive.
+void Visit(const std::string& folder, const std::string& prefix, BackupList* list) {
     WIN32_FIND_DATAW found;
     UniqueFindHandle search(FindFirstFileW(WideText(folder + "\\*").c_str(), &found));
-    if (search) {
-        do {
-            std::string name = Utf8Of(found.cFileName);
-            std::string path = folder + "\\" + name;
-            if (name == "." || name == "..")
-                continue;
-            bool folderLink = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !folderLink) {
-                RemoveFolder(path);
-                continue;
-            }
-            SetFileAttributesW(WideText(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (!DeleteFileW(WideText(path).c_str()))
-                RemoveDirectoryW(WideText(path).c_str());
-        } while (FindNextFileW(search.get(), &found));
+    for (bool more = static_cast<bool>(search); more; more = FindNextFileW(search.get(), &found)) {
+        const wchar_t* leaf = found.cFileName;
+        if (leaf[0] == L'.' && (leaf[1] == 0 || (leaf[1] == L'.' && leaf[2] == 0)))
+            continue;
+        const std::string text = Utf8Of(leaf);
+        const std::string name = prefix + text;
+        const std::string path = folder + "\\" + text;
+        const bool link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !link) {
+            Visit(path, name + "\\", list);
+        } else if (!list) {
+            const WideText wide(path);
+            SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (DiskStep::Delete(wide.c_str()) != ERROR_SUCCESS)
+                DiskStep::RemoveFolder(wide.c_str());
+        } else if (!link && !list->IsReserved(name) && !list->Find(name)) {
+            list->Adopt(name);
+        }
     }
     search.reset();
-    RemoveDirectoryW(WideText(folder).c_str());
+    if (!list)
+        DiskStep::RemoveFolder(WideText(folder).c_str());
+}
+
+void RemoveFolder(const std::string& folder) {
+    DWORD attributes = GetFileAttributesW(WideText(folder).c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+        DiskStep::RemoveFolder(WideText(folder).c_str());
+    else
+        Visit(folder, "", nullptr);
 }
 } // namespace
 
 DWORD GameBackup::MakeFoldersFor(const std::string& name) const {
     std::string folder = m_list.BackupFolder();
     for (std::string::size_type at = 0;; ++at) {
-        if (!CreateDirectoryW(WideText(folder).c_str(), nullptr) && GetLastError() != ERROR_ALREADY_EXISTS)
-            return GetLastError();
+        DWORD error = DiskStep::MakeFolder(WideText(folder).c_str());
+        if (error != ERROR_SUCCESS && error != ERROR_ALREADY_EXISTS)
+            return error;
         std::string::size_type slash = name.find('\\', at);
         if (slash == std::string::npos)
             return ERROR_SUCCESS;
         folder = KeptPath(name.substr(0, slash));
         at = slash;
     }
+}
+
+std::string GameBackup::TemporaryPath() const {
+    return m_list.WorkFolder() + "\\copy.new";
+}
+
+DWORD GameBackup::MakeWorkFolder() const {
+    return MakeFoldersFor(std::string(BackupList::kWorkFolder) + "\\file");
 }
 
 std::string GameBackup::ListName(const std::string& name) const {
@@ -68,10 +86,12 @@ bool GameBackup::WillCopy(const std::string& requested) {
         return false;
     DWORD attributes = GetFileAttributesW(WideText(gameFile).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-           !(m_list.Load() && m_list.Find(name));
+           !(m_list.Load() && m_list.Find(name)) &&
+           GetFileAttributesW(WideText(KeptPath(name)).c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 DWORD GameBackup::Keep(const std::string& requested, FileTransfer::Progress* progress) {
+    m_added.clear();
     const std::string name = ListName(requested);
     std::string gameFile;
     if (!RelativeName::JoinInside(m_list.GameFolder(), name, gameFile) || m_list.IsReserved(name))
@@ -80,6 +100,14 @@ DWORD GameBackup::Keep(const std::string& requested, FileTransfer::Progress* pro
         return m_list.LoadError();
     if (m_list.Find(name))
         return ERROR_SUCCESS;
+    // A kept copy is whole by construction: one without a line it can read is listed again, and
+    // nothing new is kept over it.
+    const std::string kept = KeptPath(name);
+    DWORD keptAttributes = GetFileAttributesW(WideText(kept).c_str());
+    if (keptAttributes != INVALID_FILE_ATTRIBUTES)
+        return (keptAttributes & FILE_ATTRIBUTE_DIRECTORY) ? ERROR_ALREADY_EXISTS : m_list.Append({true, name});
+    if (!IsGone(GetLastError()))
+        return GetLastError();
     DWORD attributes = GetFileAttributesW(WideText(gameFile).c_str());
     bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (!exists) {
@@ -93,17 +121,40 @@ DWORD GameBackup::Keep(const std::string& requested, FileTransfer::Progress* pro
         return ERROR_SUCCESS; // a folder is never replaced by a file copy
     }
     DWORD error = MakeFoldersFor(name);
+    if (error == ERROR_SUCCESS)
+        error = MakeWorkFolder();
+    if (error == ERROR_SUCCESS && exists)
+        error = FileTransfer::CopyWhole(gameFile.c_str(), kept.c_str(), TemporaryPath().c_str(), progress, false);
     if (error != ERROR_SUCCESS)
         return error;
-    if (exists) {
-        // A copy without its line is left from a crash: it is simply written over.
-        const std::string kept = KeptPath(name);
-        SetFileAttributesW(WideText(kept).c_str(), FILE_ATTRIBUTE_NORMAL);
-        error = FileTransfer::CopyWhole(gameFile.c_str(), kept.c_str(), progress);
-        if (error != ERROR_SUCCESS)
-            return error;
+    error = m_list.Append({exists, name});
+    if (error == ERROR_SUCCESS && !exists)
+        m_added = name;
+    return error;
+}
+
+void GameBackup::TakeBack(const std::string& requested) {
+    const std::string name = ListName(requested);
+    if (m_added.empty() || !RelativeName::SameName(m_added, name) || !m_list.Load())
+        return;
+    m_added.clear();
+    std::vector<BackupList::Entry> left;
+    for (const BackupList::Entry& entry : m_list.Entries()) {
+        if (entry.kept || !RelativeName::SameName(entry.name, name))
+            left.push_back(entry);
     }
-    return m_list.Append({exists, name});
+    m_list.Rewrite(left);
+}
+
+bool GameBackup::Load() {
+    bool loaded = m_list.Load();
+    if (m_list.LoadError() != ERROR_SUCCESS || !m_list.Refused().empty())
+        return loaded;
+    // Lines it cannot read may name any file of the backup; without them, each unlisted copy is an
+    // original whose line a crash or an editor took.
+    const size_t before = m_list.Entries().size();
+    Visit(m_list.BackupFolder(), "", &m_list);
+    return loaded || m_list.Entries().size() > before;
 }
 
 DWORD GameBackup::RestoreOne(const BackupList::Entry& entry, FileTransfer::Progress* progress) {
@@ -120,12 +171,14 @@ DWORD GameBackup::RestoreOne(const BackupList::Entry& entry, FileTransfer::Progr
     }
     DWORD error = ERROR_SUCCESS;
     if (entry.kept) {
-        error = FileTransfer::CopyWhole(KeptPath(entry.name).c_str(), gameFile.c_str(), progress);
+        error = MakeWorkFolder();
+        if (error == ERROR_SUCCESS)
+            error = FileTransfer::CopyWhole(KeptPath(entry.name).c_str(), gameFile.c_str(), TemporaryPath().c_str(),
+                                            progress);
     } else {
-        // A crash while the file was being copied in may have left its beginnings beside it.
-        FileTransfer::RemoveLeftover(gameFile.c_str());
-        if (!DeleteFileW(WideText(gameFile).c_str()) && !IsGone(GetLastError()))
-            error = GetLastError();
+        error = DiskStep::Delete(WideText(gameFile).c_str());
+        if (IsGone(error))
+            error = ERROR_SUCCESS;
     }
     if (error != ERROR_SUCCESS && readOnly)
         SetFileAttributesW(WideText(gameFile).c_str(), attributes);
@@ -147,7 +200,12 @@ GameBackup::Outcome GameBackup::Restore(FileTransfer::Progress* progress) {
                 restored.push_back(KeptPath(entry.name));
             continue;
         }
-        if (outcome.failed++ == 0) {
+        // A kept copy that is not there cannot come back by closing the game.
+        const bool missing =
+            entry.kept && GetFileAttributesW(WideText(KeptPath(entry.name)).c_str()) == INVALID_FILE_ATTRIBUTES;
+        if (missing && outcome.missing++ == 0)
+            RelativeName::JoinInside(m_list.GameFolder(), entry.name, outcome.firstMissing);
+        if (!missing && outcome.failed++ == 0) {
             RelativeName::JoinInside(m_list.GameFolder(), entry.name, outcome.firstFailed);
             outcome.firstError = error;
         }
@@ -156,8 +214,9 @@ GameBackup::Outcome GameBackup::Restore(FileTransfer::Progress* progress) {
     // The list changes first: a crash before the kept copies go leaves lines that restore again.
     // Lines it could not read stay in it, so it is empty only when they are none.
     const bool empty = left.empty() && m_list.Refused().empty();
-    DWORD error = empty ? (DeleteFileW(WideText(m_list.Path()).c_str()) ? ERROR_SUCCESS : GetLastError())
-                        : m_list.Rewrite(left);
+    DWORD error = empty ? DiskStep::Delete(WideText(m_list.Path()).c_str()) : m_list.Rewrite(left);
+    if (empty && IsGone(error))
+        error = ERROR_SUCCESS;
     if (error != ERROR_SUCCESS) {
         outcome.listError = error;
         return outcome;
@@ -166,9 +225,12 @@ GameBackup::Outcome GameBackup::Restore(FileTransfer::Progress* progress) {
         RemoveFolder(m_list.BackupFolder());
         return outcome;
     }
+    // A line it cannot read may name the same file: its copy stays, and is taken in again as kept.
+    if (!m_list.Refused().empty())
+        return outcome;
     for (const std::string& kept : restored) {
         SetFileAttributesW(WideText(kept).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(WideText(kept).c_str());
+        DiskStep::Delete(WideText(kept).c_str());
     }
     return outcome;
 }

@@ -12,18 +12,29 @@ public:
 
     // Before the game file `name` (relative to the game folder) changes: copies it into the
     // backup, flushed, and only then lists it; a file that is not there yet is listed as added.
-    // A listed name keeps its first record. ERROR_SUCCESS when the file may now be changed.
+    // The files in the backup are the truth and the list their index: a listed name keeps its
+    // first record, and a kept copy that has no readable line is listed again, never written
+    // over. ERROR_SUCCESS when the file may now be changed.
     DWORD Keep(const std::string& name, FileTransfer::Progress* progress);
     // True when Keep would copy an original: the game file `name` is there and not kept yet.
     bool WillCopy(const std::string& name);
+    // The game file `name` could not be put in place after Keep listed it as added: its line goes
+    // again, so no restore deletes a file of that name that comes later.
+    void TakeBack(const std::string& name);
+    // Where a file bound for the game folder is written before it is whole.
+    std::string TemporaryPath() const;
 
     struct Outcome {
         int total = 0;
-        int failed = 0;
+        int failed = 0; // for a reason a retry may mend
         std::string firstFailed; // the game file
         DWORD firstError = ERROR_SUCCESS;
         // The list could not be brought up to date: it and every kept copy stay as they were.
         DWORD listError = ERROR_SUCCESS;
+        // Files not restored because their kept copy is not in the backup (no retry brings them
+        // back); not counted in failed.
+        int missing = 0;
+        std::string firstMissing;
     };
     // Puts back every listed file. A line and its kept copy go only after their own restore
     // succeeded; lines the list could not read stay as they are, with all the backup holds. The
@@ -31,7 +42,9 @@ public:
     // folder's lock.
     Outcome Restore(FileTransfer::Progress* progress);
 
-    bool Load() { return m_list.Load(); }
+    // Reads the list; when it holds no line it cannot read, every kept copy it does not name
+    // (what a crash left between a copy and its line) is taken in as kept.
+    bool Load();
     const BackupList& List() const { return m_list; }
 
 private:
@@ -39,7 +52,10 @@ private:
     std::string ListName(const std::string& name) const;
     std::string KeptPath(const std::string& name) const { return m_list.BackupFolder() + "\\" + name; }
     DWORD MakeFoldersFor(const std::string& name) const;
+    DWORD MakeWorkFolder() const;
     DWORD RestoreOne(const BackupList::Entry& entry, FileTransfer::Progress* progress);
 
     BackupList m_list;
+    // The name the last Keep listed as added, for TakeBack.
+    std::string m_added;
 };

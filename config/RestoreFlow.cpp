@@ -65,30 +65,48 @@ RestoreFlow::Result RestoreFlow::Restore(const std::string& gameFolder) {
     const std::string& listPath = backup.List().Path();
     std::string text;
     if (outcome.failed > 0)
-        text = FormatText("%d of %d files could not be restored; the first was %s (error %lu). Nothing kept "
+        text = FormatText(" %d of %d files could not be restored; the first was %s (error %lu). Nothing kept "
                           "was deleted: close the game and try again.",
                           outcome.failed, outcome.total, outcome.firstFailed.c_str(), outcome.firstError);
+    if (outcome.missing > 0)
+        text += FormatText(" Files whose kept copy is not in the backup cannot be restored: %d, the first %s.",
+                           outcome.missing, outcome.firstMissing.c_str());
     if (outcome.listError != ERROR_SUCCESS)
-        text += outcome.failed > 0
+        text += !text.empty()
                     ? FormatText(" The backup list %s could not be updated either (error %lu).",
                                  listPath.c_str(), outcome.listError)
                     : FormatText(
-                          "The original game files are back, but the backup list %s could not be "
+                          " The original game files are back, but the backup list %s could not be "
                           "updated (error %lu), so the backup was left as it was. Restoring again is safe.",
                           listPath.c_str(), outcome.listError);
     if (!text.empty()) {
-        m_face.Say(text, Tone::Warning);
+        // The parts start with a blank, so that each may stand alone.
+        m_face.Say(text.substr(text[0] == ' '), Tone::Warning);
+        return Result::Incomplete;
+    }
+    // Lines the list could not read stay in it, with what they may name: not everything is back.
+    if (!backup.List().Refused().empty()) {
+        m_face.Say(FormatText("The files the backup list names are back. The lines it cannot read stay in %s, "
+                              "with the files they may name.",
+                              listPath.c_str()),
+                   Tone::Warning);
         return Result::Incomplete;
     }
     m_face.Say("The original game files are back.", Tone::Information);
-    // Lines the list could not read stay in it, with what they may name: not everything is back.
-    return backup.List().Refused().empty() ? Result::Restored : Result::Incomplete;
+    return Result::Restored;
 }
 
 RestoreFlow::Result RestoreFlow::Confirm(GameBackup& backup) {
     const std::string& gameFolder = backup.List().GameFolder();
     if (!backup.Load()) {
         // A list that is there but unreadable is no "nothing kept": the user must hear why.
+        if (backup.List().Unreachable()) {
+            m_face.Say(FormatText("The backup folder %s cannot be reached: connect the drive it leads to and try "
+                                  "again. Nothing was restored.",
+                                  backup.List().BackupFolder().c_str()),
+                       Tone::Warning);
+            return Result::Incomplete;
+        }
         if (DWORD error = backup.List().LoadError()) {
             m_face.Say(FormatText("The backup list %s cannot be read (error %lu). Nothing was restored.",
                                   backup.List().Path().c_str(), error),

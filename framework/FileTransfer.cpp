@@ -3,12 +3,11 @@
 
 #include <memory>
 
+#include "framework/DiskStep.h"
 #include "framework/Handles.h"
 #include "framework/WideText.h"
 
 namespace {
-constexpr const char* kTemporarySuffix = ".ks-partial";
-
 // Reads and writes the whole piece, since either call may do less than asked.
 DWORD CopyPieces(HANDLE source, HANDLE target, ULONGLONG total, FileTransfer::Progress* progress) {
     std::unique_ptr<char[]> buffer(new char[FileTransfer::kPieceSize]);
@@ -19,12 +18,8 @@ DWORD CopyPieces(HANDLE source, HANDLE target, ULONGLONG total, FileTransfer::Pr
             return GetLastError();
         if (read == 0)
             return ERROR_SUCCESS;
-        for (DWORD written = 0; written < read;) {
-            DWORD now = 0;
-            if (!WriteFile(target, buffer.get() + written, read - written, &now, nullptr))
-                return GetLastError();
-            written += now;
-        }
+        if (DWORD error = DiskStep::Write(target, buffer.get(), read))
+            return error;
         done += read;
         if (progress && !progress->OnCopied(done, total))
             return ERROR_CANCELLED;
@@ -32,20 +27,17 @@ DWORD CopyPieces(HANDLE source, HANDLE target, ULONGLONG total, FileTransfer::Pr
 }
 } // namespace
 
-std::string FileTransfer::TemporaryName(const char* to) {
-    return std::string(to) + kTemporarySuffix;
-}
-
-void FileTransfer::RemoveLeftover(const char* to) {
-    const WideText temporary(TemporaryName(to));
+void FileTransfer::RemoveLeftover(const char* temporary) {
+    const WideText path(temporary);
     // It may have been given the source's read-only attribute just before the crash.
-    SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DeleteFileW(temporary.c_str());
+    if (SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL))
+        DiskStep::Delete(path.c_str());
 }
 
-DWORD FileTransfer::CopyWhole(const char* from, const char* to, Progress* progress) {
-    const WideText temporary(TemporaryName(to));
-    RemoveLeftover(to);
+DWORD FileTransfer::CopyWhole(const char* from, const char* to, const char* temporaryPath, Progress* progress,
+                              bool replace) {
+    const WideText temporary(temporaryPath);
+    RemoveLeftover(temporaryPath);
 
     UniqueFileHandle source(CreateFileW(WideText(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
@@ -58,8 +50,8 @@ DWORD FileTransfer::CopyWhole(const char* from, const char* to, Progress* progre
 
     DWORD error;
     {
-        UniqueFileHandle target(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+        UniqueFileHandle target(DiskStep::Create(temporary.c_str(), GENERIC_WRITE, CREATE_ALWAYS,
+                                                 FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN));
         if (!target)
             return GetLastError();
         error = CopyPieces(source.get(), target.get(), total, progress);
@@ -67,20 +59,20 @@ DWORD FileTransfer::CopyWhole(const char* from, const char* to, Progress* progre
             !SetFileTime(target.get(), &info.ftCreationTime, &info.ftLastAccessTime, &info.ftLastWriteTime))
             error = GetLastError();
         // On disk before it replaces anything: a power cut then leaves the old file or the new one.
-        if (error == ERROR_SUCCESS && !FlushFileBuffers(target.get()))
-            error = GetLastError();
+        if (error == ERROR_SUCCESS)
+            error = DiskStep::Flush(target.get());
     }
     const DWORD kept =
         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     if (error == ERROR_SUCCESS && (info.dwFileAttributes & kept) &&
         !SetFileAttributesW(temporary.c_str(), info.dwFileAttributes & kept))
         error = GetLastError();
-    if (error == ERROR_SUCCESS && !MoveFileExW(temporary.c_str(), WideText(to).c_str(),
-                                               MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-        error = GetLastError();
-    if (error != ERROR_SUCCESS) {
-        SetFileAttributesW(temporary.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileW(temporary.c_str());
-    }
+    // The temporary file may lie on another volume than `to` (a folder linked to another drive):
+    // then it is copied there, and the file it replaces is still kept or still the old one.
+    if (error == ERROR_SUCCESS)
+        error = DiskStep::Move(temporary.c_str(), WideText(to).c_str(),
+                               MOVEFILE_COPY_ALLOWED | MOVEFILE_WRITE_THROUGH | (replace ? MOVEFILE_REPLACE_EXISTING : 0));
+    if (error != ERROR_SUCCESS)
+        RemoveLeftover(temporaryPath);
     return error;
 }

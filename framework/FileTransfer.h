@@ -18,13 +18,13 @@ public:
 
     static constexpr DWORD kPieceSize = 1 << 20;
 
-    // Copies `from` into a temporary file beside `to`, gives it the source's times and
-    // attributes, flushes it to disk and only then moves it over `to` in one step. Returns
+    // Copies `from` into `temporary` (what a crash left there goes first, read-only or not), gives
+    // it the source's times and attributes, flushes it to disk and only then moves it to `to` in
+    // one step: over the file there when `replace`, else never. The temporary file lies where no
+    // other file's name can reach it, so nothing but a leftover of ours is ever removed. Returns
     // ERROR_SUCCESS, ERROR_CANCELLED when `progress` stopped it, or the failing call's error.
-    static DWORD CopyWhole(const char* from, const char* to, Progress* progress = nullptr);
-
-    // The temporary name CopyWhole writes beside `to`.
-    static std::string TemporaryName(const char* to);
-    // Removes the temporary file a crash left beside `to`, read-only or not; CopyWhole does so first.
-    static void RemoveLeftover(const char* to);
+    static DWORD CopyWhole(const char* from, const char* to, const char* temporary, Progress* progress,
+                           bool replace = true);
+    // Removes what a stopped or crashed copy left at `temporary`, read-only or not.
+    static void RemoveLeftover(const char* temporary);
 };

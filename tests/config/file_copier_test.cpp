@@ -52,21 +52,26 @@ TEST(FileCopier, CopiesAtMostThirtyFiles) {
 
 TEST(FileCopier, ReportsMissingRefusedAndFailedFilesAndGoesOn) {
     CopyFixture f("copy_file_1=missing.txt\r\ncopy_file_2=..\\outside.txt\r\ncopy_file_3=sub\\c.txt\r\n"
-                  "copy_file_4=ro.txt\r\ncopy_file_5=ok.txt\r\ncopy_file_6=folder\r\n");
+                  "copy_file_4=ro.txt\r\ncopy_file_5=ok.txt\r\ncopy_file_6=folder\r\ncopy_file_7=held.txt\r\n");
     f.program.WriteFile("sub\\c.txt", "c");
     f.program.WriteFile("ro.txt", "new");
     f.program.WriteFile("ok.txt", "ok");
     f.program.MakeFolder("folder");
     // A folder where the file should go: the copy cannot replace it.
     std::string blocked = f.game.MakeFolder("ro.txt");
+    // Listed as added before its copy, which fails: its line goes again.
+    HANDLE held = CreateFileA(f.program.WriteFile("held.txt", "h").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
 
     EXPECT_EQ(FileCopier(f.settings).CopyListedFiles(f.game.Path()), 1);
+    CloseHandle(held);
+    EXPECT_EQ(ReadWholeFile(f.game / "KSInstaller Backup\\KSInstaller Backup.txt"), "added ok.txt\r\n");
     EXPECT_EQ(ReadWholeFile(f.game / "ok.txt"), "ok");
     EXPECT_EQ(GetFileAttributesA(blocked.c_str()) & FILE_ATTRIBUTE_DIRECTORY,
               DWORD(FILE_ATTRIBUTE_DIRECTORY));
     EXPECT_FALSE(PathExists(f.game.Path() + "\\..\\outside.txt"));
 
-    ASSERT_EQ(f.owner.m_notices.size(), 5u);
+    ASSERT_EQ(f.owner.m_notices.size(), 6u);
     EXPECT_EQ(f.owner.m_notices[0].text, "The file does not exist: " + f.program / "missing.txt");
     EXPECT_NE(f.owner.m_notices[1].text.find("..\\outside.txt"), std::string::npos);
     // The game has no sub folder: the copy fails and the loop goes on.

@@ -3,74 +3,31 @@
 
 #include <windows.h>
 
+#include "RecordingOwner.h"
 #include "config/GameBackup.h"
+#include "config/RestoreFlow.h"
 #include "framework/Handles.h"
 #include "support/TempFolder.h"
 
 namespace {
 const std::string kList = "KSInstaller Backup\\KSInstaller Backup.txt";
-
-ULONGLONG WriteTime(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data);
-    return (ULONGLONG(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
-}
-
-void SetWriteTime(const std::string& path, ULONGLONG ticks) {
-    UniqueFileHandle file(
-        CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-    FILETIME time = {static_cast<DWORD>(ticks), static_cast<DWORD>(ticks >> 32)};
-    SetFileTime(file.get(), nullptr, nullptr, &time);
-}
 } // namespace
 
-TEST(GameBackup, KeepsOnlyTheFirstOriginalListsAddedFilesAndRestoresTheGameAsItWas) {
+TEST(GameBackup, CopyWithoutItsLineIsAdoptedEachLineReadsByItselfAndForeignLinesAreRefused) {
     TempFolder game;
-    game.WriteFile("data\\gui.txt", "original");
-    SetWriteTime(game / "data\\gui.txt", 130000000000000000ull);
-    {
-        GameBackup backup(game.Path());
-        EXPECT_EQ(backup.Keep("data/gui.txt", nullptr), DWORD(ERROR_SUCCESS));
-        EXPECT_EQ(backup.Keep("readme.txt", nullptr), DWORD(ERROR_SUCCESS));
-    }
-    const std::string kept = game / "KSInstaller Backup\\data\\gui.txt";
-    EXPECT_EQ(ReadWholeFile(kept), "original");
-    EXPECT_EQ(WriteTime(kept), 130000000000000000ull);
-    game.WriteFile("data\\gui.txt", "first add-on");
-    game.WriteFile("readme.txt", "added");
-
-    // A second add-on over the same files: the first original stays the original.
-    GameBackup second(game.Path());
-    EXPECT_EQ(second.Keep("DATA\\gui.txt", nullptr), DWORD(ERROR_SUCCESS));
-    EXPECT_EQ(second.Keep("readme.txt", nullptr), DWORD(ERROR_SUCCESS));
-    game.WriteFile("data\\gui.txt", "second add-on");
-    EXPECT_EQ(ReadWholeFile(kept), "original");
-    EXPECT_EQ(ReadWholeFile(game / kList), "kept data\\gui.txt\r\nadded readme.txt\r\n");
-
-    GameBackup restore(game.Path());
-    ASSERT_TRUE(restore.Load());
-    GameBackup::Outcome outcome = restore.Restore(nullptr);
-    EXPECT_EQ(outcome.total, 2);
-    EXPECT_EQ(outcome.failed, 0);
-    EXPECT_EQ(ReadWholeFile(game / "data\\gui.txt"), "original");
-    EXPECT_EQ(WriteTime(game / "data\\gui.txt"), 130000000000000000ull);
-    EXPECT_FALSE(PathExists(game / "readme.txt"));
-    EXPECT_FALSE(PathExists(game / "KSInstaller Backup"));
-    EXPECT_FALSE(GameBackup(game.Path()).Load());
-}
-
-TEST(GameBackup, CopyWithoutItsLineIsReplacedTornAndForeignLinesAreRefused) {
-    TempFolder game;
-    game.WriteFile("gui.txt", "original");
-    // A crash after the copy and before its line: the copy is ignored and written over.
-    game.WriteFile("KSInstaller Backup\\gui.txt", "stale");
-    EXPECT_FALSE(GameBackup(game.Path()).Load());
-    // A crash in the middle of a line: the torn end is no name and the next line starts clean.
-    game.WriteFile(kList, "added other.txt\r\nadded gu");
+    game.WriteFile("gui.txt", "add-on");
+    // A kept copy is whole by construction: without a line it is listed again, never written over.
+    game.WriteFile("KSInstaller Backup\\gui.txt", "original");
+    // A crash tore the last line inside a character: the lines before it read as they are.
+    game.WriteFile(kList, "added stra\xc3\x9f" "e.txt\r\nadded \xe6\x97");
     GameBackup backup(game.Path());
+    EXPECT_FALSE(backup.WillCopy("gui.txt"));
     EXPECT_EQ(backup.Keep("gui.txt", nullptr), DWORD(ERROR_SUCCESS));
     EXPECT_EQ(ReadWholeFile(game / "KSInstaller Backup\\gui.txt"), "original");
-    EXPECT_EQ(ReadWholeFile(game / kList), "added other.txt\r\nkept gui.txt\r\n");
+    EXPECT_EQ(ReadWholeFile(game / kList),
+              "added stra\xc3\x9f" "e.txt\r\nkept gui.txt\r\nadded \xe6\x97");
+    ASSERT_EQ(backup.List().Entries().size(), 2u);
+    EXPECT_EQ(backup.List().Entries()[0].name, "stra\xc3\x9f" "e.txt");
 
     // Nothing outside the game folder, nor the backup itself, is ever restored or deleted.
     TempFolder outside;
@@ -79,7 +36,7 @@ TEST(GameBackup, CopyWithoutItsLineIsReplacedTornAndForeignLinesAreRefused) {
                               "\\victim.txt\r\nadded " + outside / "victim.txt" +
                               "\r\nkept \\\\server\\share\\x\r\n"
                               "added KSInstaller Backup\\KSInstaller Backup.txt\r\nremove gui.txt\r\n"
-                              "\x01\xff\xfe garbage\r\nkept gui.txt\r\nadded gui.txt\r\n");
+                              "\x01\xff\xfe garbage\r\nkept gui.txt\r\n");
     game.WriteFile("gui.txt", "add-on");
     ASSERT_TRUE(backup.Load());
     EXPECT_EQ(backup.List().Refused().size(), 6u);
@@ -113,7 +70,7 @@ TEST(GameBackup, RestoreThatFailsOnOneFileOrOnTheListKeepsWhatIsLeftAndSucceedsW
                 CreateFileA(at("b.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
             ASSERT_TRUE(held);
             // A list that cannot be rewritten is no failed file: everything stays as it was.
-            const std::string blocker = at("KSInstaller Backup\\KSInstaller.new");
+            const std::string blocker = at("KSInstaller Backup\\KSInstaller Work\\list.new");
             CreateDirectoryA(blocker.c_str(), nullptr);
             ASSERT_TRUE(backup.Load());
             GameBackup::Outcome outcome = backup.Restore(nullptr);
@@ -144,7 +101,7 @@ TEST(GameBackup, RestoreThatFailsOnOneFileOrOnTheListKeepsWhatIsLeftAndSucceedsW
     }
 }
 
-TEST(GameBackup, RestorePutsBackOverReadOnlyGameFilesAndRemovesReadOnlyAddedOnesWithWhatACrashLeftOfThem) {
+TEST(GameBackup, RestorePutsBackOverReadOnlyGameFilesAndRemovesReadOnlyAddedOnesButNoNameBesideThem) {
     TempFolder game;
     game.WriteFile("gui.txt", "original");
     // As files copied from a CD are, and as the add-on's own files may be.
@@ -154,9 +111,8 @@ TEST(GameBackup, RestorePutsBackOverReadOnlyGameFilesAndRemovesReadOnlyAddedOnes
     ASSERT_EQ(backup.Keep("new.txt", nullptr), DWORD(ERROR_SUCCESS));
     game.WriteFile("new.txt", "added");
     SetFileAttributesA((game / "new.txt").c_str(), FILE_ATTRIBUTE_READONLY);
-    // The beginnings of a copy that a crash cut short.
-    game.WriteFile("new.txt.ks-partial", "add");
-    SetFileAttributesA((game / "new.txt.ks-partial").c_str(), FILE_ATTRIBUTE_READONLY);
+    // A game file whose name an earlier version gave its copies in the making is the game's.
+    game.WriteFile("new.txt.ks-partial", "the game's");
 
     ASSERT_TRUE(backup.Load());
     EXPECT_EQ(backup.Restore(nullptr).failed, 0);
@@ -164,7 +120,7 @@ TEST(GameBackup, RestorePutsBackOverReadOnlyGameFilesAndRemovesReadOnlyAddedOnes
     EXPECT_EQ(GetFileAttributesA((game / "gui.txt").c_str()) & FILE_ATTRIBUTE_READONLY,
               DWORD(FILE_ATTRIBUTE_READONLY));
     EXPECT_FALSE(PathExists(game / "new.txt"));
-    EXPECT_FALSE(PathExists(game / "new.txt.ks-partial"));
+    EXPECT_EQ(ReadWholeFile(game / "new.txt.ks-partial"), "the game's");
     EXPECT_FALSE(PathExists(game / "KSInstaller Backup"));
     SetFileAttributesA((game / "gui.txt").c_str(), FILE_ATTRIBUTE_NORMAL);
 }
@@ -189,50 +145,6 @@ TEST(GameBackup, ListThatCannotBeReadKeepsNothingAndLeavesTheFirstOriginalAlone)
     game.WriteFile(kList, big);
     EXPECT_NE(GameBackup(game.Path()).Keep("other.txt", nullptr), DWORD(ERROR_SUCCESS));
     EXPECT_TRUE(ReadWholeFile(game / kList) == big);
-}
-
-TEST(GameBackup, RestoreKeepsTheLinesItCannotReadWordForWordWithWhatTheBackupHolds) {
-    struct Row {
-        const char* name;
-        std::string list;      // beside "kept gui.txt", which is restored in each
-        std::string listAfter; // empty: the list and the backup folder are gone
-        size_t refused;
-    };
-    const Row rows[] = {
-        // An editor's byte-order mark before the first line is no part of it.
-        {"ByteOrderMark", "\xEF\xBB\xBFkept gui.txt\r\n", "", 0},
-        // A later version's line: it stays, and so does every file that it may name.
-        {"UnknownLine", "moved data\\old.txt\r\nkept gui.txt\r\n", "moved data\\old.txt\r\n", 1},
-        // A torn last line stays last and unended, so that nothing completes it into a name.
-        {"TornLastLine", "kept gui.txt\r\nadded gu", "added gu", 1},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        TempFolder game;
-        game.WriteFile("gui.txt", "add-on");
-        game.WriteFile("KSInstaller Backup\\gui.txt", "original");
-        game.WriteFile("KSInstaller Backup\\data\\old.txt", "a later version's original");
-        game.WriteFile(kList, row.list);
-        GameBackup backup(game.Path());
-        ASSERT_TRUE(backup.Load());
-        EXPECT_EQ(backup.List().Refused().size(), row.refused);
-        ASSERT_EQ(backup.List().Entries().size(), 1u);
-        GameBackup::Outcome outcome = backup.Restore(nullptr);
-        EXPECT_EQ(outcome.failed, 0);
-        EXPECT_EQ(outcome.listError, DWORD(ERROR_SUCCESS));
-        EXPECT_EQ(ReadWholeFile(game / "gui.txt"), "original");
-        EXPECT_FALSE(PathExists(game / "KSInstaller Backup\\gui.txt"));
-        if (row.listAfter.empty()) {
-            EXPECT_FALSE(PathExists(game / "KSInstaller Backup"));
-            continue;
-        }
-        EXPECT_EQ(ReadWholeFile(game / kList), row.listAfter);
-        EXPECT_EQ(ReadWholeFile(game / "KSInstaller Backup\\data\\old.txt"), "a later version's original");
-        // Read again, the list still offers nothing more to restore.
-        ASSERT_TRUE(backup.Load());
-        EXPECT_TRUE(backup.List().Entries().empty());
-        EXPECT_EQ(backup.List().Refused().size(), row.refused);
-    }
 }
 
 TEST(GameBackup, ListIsAppendedAtItsRealEndWhateverWasWrittenOrRemovedSinceItWasRead) {
@@ -294,9 +206,13 @@ TEST(GameBackup, ShortNamesAndLanguageRulesNeitherReachTheBackupNorKeepAnOrigina
     ASSERT_EQ(backup.Keep("strasse.txt", nullptr), DWORD(ERROR_SUCCESS));
     EXPECT_EQ(ReadWholeFile(game / "KSInstaller Backup\\strasse.txt"), "original two");
 
-    game.WriteFile(kList, ReadWholeFile(game / kList) + "added " + listAlias + "\r\n");
+    // A hand-edited line in a short name is read in its long form, as the game folder resolves it.
+    const std::string firstLine = "kept Data Files\\gui.txt\r\n";
+    game.WriteFile(kList, "kept " + gameAlias + "\r\n" + ReadWholeFile(game / kList).substr(firstLine.size()) +
+                              "added " + listAlias + "\r\n");
     ASSERT_TRUE(backup.Load());
     ASSERT_EQ(backup.List().Refused().size(), 1u);
+    EXPECT_EQ(backup.List().Entries().front().name, "Data Files\\gui.txt");
     game.WriteFile("stra\xc3\x9f"
                    "e.txt",
                    "add-on");
@@ -332,4 +248,25 @@ TEST(GameBackup, BackupFolderThatIsALinkIsRemovedAsALinkAndWhatItLeadsToStays) {
         EXPECT_FALSE(PathExists(game / "KSInstaller Backup"));
     }
     RemoveFolderLink(game / "KSInstaller Backup");
+
+    // Leading where nothing is (a drive not connected): no "nothing kept", and nothing kept anew.
+    TempFolder unplugged;
+    unplugged.WriteFile("gui.txt", "original");
+    const std::string gone = otherDrive.MakeFolder("gone");
+    ASSERT_TRUE(MakeFolderLink(unplugged / "KSInstaller Backup", gone));
+    RemoveDirectoryA(gone.c_str());
+    EXPECT_NE(GameBackup(unplugged.Path()).Keep("gui.txt", nullptr), DWORD(ERROR_SUCCESS));
+    RecordingOwner owner;
+    EXPECT_EQ(RestoreFlow(owner).Restore(unplugged.Path()), RestoreFlow::Result::Incomplete);
+    EXPECT_NE(owner.m_notices.back().text.find("cannot be reached"), std::string::npos);
+    RemoveFolderLink(unplugged / "KSInstaller Backup");
+
+    // A kept copy that is not there is no "close the game"; lines left unread are no "all is back".
+    game.WriteFile(kList, "kept gui.txt\r\nmoved x\r\n");
+    EXPECT_EQ(RestoreFlow(owner).Restore(game.Path()), RestoreFlow::Result::Incomplete);
+    EXPECT_EQ(owner.m_notices.back().text.find("close the game"), std::string::npos);
+    EXPECT_NE(owner.m_notices.back().text.find("kept copy is not in the backup"), std::string::npos);
+    game.WriteFile(kList, "moved x\r\n");
+    EXPECT_EQ(RestoreFlow(owner).Restore(game.Path()), RestoreFlow::Result::Incomplete);
+    EXPECT_NE(owner.m_notices.back().text, "The original game files are back.");
 }

@@ -398,5 +398,5 @@ TEST(PackRun, ExitDuringABigCopyEndsCleanlyWithTheOldOrTheNewGameFileAndNoPartOf
     LONGLONG size = FileSize(run.game + "\\big.bin");
     EXPECT_TRUE(size == kBigFileSize || (size == 3 && ReadWholeFile(run.game + "\\big.bin") == "old"))
         << size;
-    EXPECT_TRUE(Matches(run.game, "*.ks-partial").empty());
+    EXPECT_TRUE(Matches(run.game + "\\KSInstaller Backup\\KSInstaller Work", "*.new").empty());
 }

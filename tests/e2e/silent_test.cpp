@@ -360,7 +360,9 @@ const Row kRows[] = {
          return Lines{"1 line of the backup list " + list + " cannot be read: \"moved data\\old.txt\"*",
                       "Restore the original game files in " + g.folder +
                           "? 0 kept files are put back and 1 added file is removed.",
-                      "Putting back the original game files...", "The original game files are back."};
+                      "Putting back the original game files...",
+                      "The files the backup list names are back. The lines it cannot read stay in " + list +
+                          ", with the files they may name."};
      },
      [](const Game& game, const Outcome&) {
          EXPECT_FALSE(PathExists(game.folder + "\\new.txt"));

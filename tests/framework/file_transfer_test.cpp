@@ -29,32 +29,38 @@ TEST(FileTransfer, ReplacesWholeWithTimesAndAttributesOrLeavesTheOldFileAndNothi
     std::string big(FileTransfer::kPieceSize * 2 + 17, 'n');
     std::string from = folder.WriteFile("new.pff", big);
     std::string to = folder.WriteFile("game.pff", "old");
+    const std::string leftover = folder.MakeFolder("work") + "\\game.new";
     FILETIME stamp{0x12345600, 0x01d00000};
     HANDLE h = CreateFileA(from.c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     SetFileTime(h, &stamp, &stamp, &stamp);
     CloseHandle(h);
 
-    // Stopped half-way: the old file stays, and no partial file is left beside it.
+    // Stopped half-way: the old file stays, and no partial file is left.
     StopAfter stop(1);
-    EXPECT_EQ(FileTransfer::CopyWhole(from.c_str(), to.c_str(), &stop), static_cast<DWORD>(ERROR_CANCELLED));
+    EXPECT_EQ(FileTransfer::CopyWhole(from.c_str(), to.c_str(), leftover.c_str(), &stop),
+              static_cast<DWORD>(ERROR_CANCELLED));
     EXPECT_EQ(ReadWholeFile(to), "old");
-    EXPECT_FALSE(PathExists(FileTransfer::TemporaryName(to.c_str())));
+    EXPECT_FALSE(PathExists(leftover));
 
-    // A missing source reports its error and touches nothing, but what a crashed copy left beside
-    // the file goes, read-only or not.
-    const std::string leftover = FileTransfer::TemporaryName(to.c_str());
-    folder.WriteFile("game.pff.ks-partial", "crash");
+    // A missing source reports its error and touches nothing, but what a crashed copy left goes,
+    // read-only or not.
+    folder.WriteFile("work\\game.new", "crash");
     SetFileAttributesA(leftover.c_str(), FILE_ATTRIBUTE_READONLY);
-    EXPECT_EQ(FileTransfer::CopyWhole((folder / "none.pff").c_str(), to.c_str()),
+    EXPECT_EQ(FileTransfer::CopyWhole((folder / "none.pff").c_str(), to.c_str(), leftover.c_str(), nullptr),
               static_cast<DWORD>(ERROR_FILE_NOT_FOUND));
     EXPECT_EQ(ReadWholeFile(to), "old");
     EXPECT_FALSE(PathExists(leftover));
-    folder.WriteFile("game.pff.ks-partial", "crash");
+    folder.WriteFile("work\\game.new", "crash");
     SetFileAttributesA(leftover.c_str(), FILE_ATTRIBUTE_READONLY);
+    // Told not to replace, it never writes over the file there.
+    EXPECT_NE(FileTransfer::CopyWhole(from.c_str(), to.c_str(), leftover.c_str(), nullptr, false),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    EXPECT_EQ(ReadWholeFile(to), "old");
 
     StopAfter all(100);
     SetFileAttributesA(from.c_str(), FILE_ATTRIBUTE_READONLY);
-    ASSERT_EQ(FileTransfer::CopyWhole(from.c_str(), to.c_str(), &all), static_cast<DWORD>(ERROR_SUCCESS));
+    ASSERT_EQ(FileTransfer::CopyWhole(from.c_str(), to.c_str(), leftover.c_str(), &all),
+              static_cast<DWORD>(ERROR_SUCCESS));
     EXPECT_EQ(all.lastDone, big.size());
     EXPECT_EQ(all.lastTotal, big.size());
     EXPECT_TRUE(ReadWholeFile(to) == big);

@@ -1,0 +1,386 @@
+// Random installations, crashes at any disk step, list edits and restores against one promise.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <map>
+#include <random>
+
+#include "RecordingOwner.h"
+#include "config/FileCopier.h"
+#include "config/GameBackup.h"
+#include "config/InstallSettings.h"
+#include "framework/DiskStep.h"
+#include "framework/Utf8.h"
+#include "framework/WideText.h"
+#include "support/TempFolder.h"
+
+namespace {
+const std::string kList = "KSInstaller Backup\\KSInstaller Backup.txt";
+const std::string kArchive = "resource.pff";
+
+// Overlapping names, sub-folders, other scripts, letter case, a short name and our old suffix.
+const std::vector<std::string> kNames = {
+    "gui.txt", "GUI.TXT", "data\\gui.txt", "Data Files\\tex.dds", "~short", "gui.txt.ks-partial",
+    "stra\xc3\x9f" "e.txt", "strasse.txt", "\xe6\x97\xa5\xe6\x9c\xac.txt", "new.txt", "data\\new.dat", kArchive};
+
+struct Fault {
+    enum Mode { None, Fail, Crash } mode = None;
+    int at = 0;        // the disk step it strikes
+    double tear = 0;   // how much of a struck write gets to the disk
+    bool dead = false; // crashed: nothing more reaches the disk
+} g_fault;
+
+DWORD Strike(DiskStep::Kind kind, DWORD size) {
+    if (g_fault.dead)
+        return 0;
+    if (g_fault.mode == Fault::None || --g_fault.at > 0)
+        return size;
+    g_fault.dead = g_fault.mode == Fault::Crash;
+    g_fault.mode = Fault::None;
+    return g_fault.dead && kind == DiskStep::Kind::Write ? static_cast<DWORD>(size * g_fault.tear) : 0;
+}
+
+enum class Edit { NoFinalEnd, Blank, Case, CrOnly, Wide, Unknown, Mark, LaterLine, Count };
+
+struct Step {
+    enum Kind { Install, EditList, Restore } kind;
+    unsigned seed; // everything else the step does
+    std::string Describe() const {
+        static const char* const kKinds[] = {"install", "edit", "restore"};
+        return kKinds[kind] + ("#" + std::to_string(seed));
+    }
+};
+
+struct Undo {
+    Edit edit;
+    std::string from, to; // the edited bytes and what they were
+};
+
+void Replace(std::string& text, const std::string& from, const std::string& to) {
+    size_t at = text.find(from);
+    if (!from.empty() && at != std::string::npos)
+        text.replace(at, from.size(), to);
+}
+
+class Model {
+public:
+    explicit Model(const std::string& root) : m_root(root), m_game(root + "\\game"), m_addon(root + "\\addon") {}
+
+    // Empty when the promise held, else what broke.
+    // Each block of seeds shares its game folder, which a passing sequence leaves as it found it.
+    std::string Run(unsigned seed, const std::vector<Step>& steps) {
+        if (m_block != seed >> 8 || !m_clean)
+            SetUp(seed >> 8);
+        m_clean = false;
+        m_undo.clear();
+        for (const Step& step : steps) {
+            std::mt19937 r(step.seed);
+            if (step.kind == Step::Install)
+                Install(r);
+            else if (step.kind == Step::Restore)
+                RestoreOnce(r);
+            else
+                EditList(r);
+            m_steps++;
+            std::string broken = Lost();
+            if (!broken.empty())
+                return step.Describe() + ": " + broken;
+        }
+        // With the edits undone, one restore gives the folder back as it was.
+        std::string list = ReadWholeFile(m_game + "\\" + kList);
+        for (auto undo = m_undo.rbegin(); undo != m_undo.rend(); ++undo)
+            UndoEdit(*undo, list);
+        if (PathExists(m_game + "\\" + kList))
+            Write(m_game + "\\" + kList, list);
+        GameBackup backup(m_game);
+        backup.Load();
+        GameBackup::Outcome outcome = backup.Restore(nullptr);
+        if (outcome.failed || outcome.missing || outcome.listError || PathExists(m_game + "\\KSInstaller Backup"))
+            return "final restore failed at " + outcome.firstFailed + outcome.firstMissing;
+        std::map<std::string, bool> seen;
+        std::string broken;
+        WalkTree(m_game, [&](const std::string& name, const WIN32_FIND_DATAW& at) {
+            if (at.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+                return;
+            auto original = Find(name);
+            if (original == m_originals.end())
+                broken += " extra " + name;
+            else if (ReadWholeFile(m_game + "\\" + name) != original->second)
+                broken += " changed " + name;
+            seen[original == m_originals.end() ? name : original->first] = true;
+        });
+        for (const auto& original : m_originals) {
+            if (!seen[original.first])
+                broken += " missing " + original.first;
+        }
+        m_clean = broken.empty();
+        return m_clean ? "" : "after the final restore:" + broken;
+    }
+
+    int m_steps = 0;
+
+private:
+    std::map<std::string, std::string>::const_iterator Find(const std::string& name) const {
+        for (auto at = m_originals.begin(); at != m_originals.end(); ++at) {
+            if (CompareStringOrdinal(WideText(at->first).c_str(), -1, WideText(name).c_str(), -1, TRUE) == CSTR_EQUAL)
+                return at;
+        }
+        return m_originals.end();
+    }
+
+    std::string Write(const std::string& path, const std::string& content) const {
+        for (size_t at = m_root.size() + 1; (at = path.find('\\', at)) != std::string::npos; ++at)
+            CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+        HANDLE file = CreateFileW(WideText(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+        CloseHandle(file);
+        return content;
+    }
+
+    void SetUp(unsigned block) {
+        m_block = block;
+        RemoveTree(m_root);
+        CreateDirectoryA(m_root.c_str(), nullptr);
+        Write(m_addon + "\\x", "");
+        std::mt19937 random(block);
+        for (const char* folder : {"data", "Data Files"})
+            Write(m_game + "\\" + folder + "\\keep.me", "folder");
+        m_originals.clear();
+        for (const std::string& name : kNames) {
+            if (name != "GUI.TXT" && name != "~short" && random() % 5 < 3)
+                m_originals[name] = Write(m_game + "\\" + name, "original " + name + std::to_string(block));
+        }
+        m_originals["data\\keep.me"] = m_originals["Data Files\\keep.me"] = "folder";
+        WIN32_FIND_DATAA found;
+        FindClose(FindFirstFileA((m_game + "\\Data Files").c_str(), &found));
+        // Wine resolves its short names on its own drives only; elsewhere the name goes in long.
+        m_short = std::string(found.cAlternateFileName[0] ? found.cAlternateFileName : "Data Files") + "\\tex.dds";
+        wchar_t resolved[MAX_PATH];
+        if (!GetLongPathNameW(WideText(m_game + "\\" + m_short.substr(0, m_short.find('\\'))).c_str(), resolved, MAX_PATH))
+            m_short = "data files\\tex.dds";
+    }
+
+    // Every game file there before the first installation has its bytes in place or kept.
+    std::string Lost() const {
+        for (const auto& original : m_originals) {
+            if (ReadWholeFile(m_game + "\\" + original.first) != original.second &&
+                ReadWholeFile(m_game + "\\KSInstaller Backup\\" + original.first) != original.second)
+                return "lost " + original.first;
+        }
+        return "";
+    }
+
+    void Arm(std::mt19937& r) {
+        g_fault = Fault();
+        int mode = static_cast<int>(r() % 10);
+        g_fault.mode = mode < 4 ? Fault::None : mode < 8 ? Fault::Crash : Fault::Fail;
+        g_fault.at = 1 + static_cast<int>(r() % 40);
+        g_fault.tear = (r() % 100) / 100.0;
+    }
+
+    void Install(std::mt19937& r) {
+        RecordingOwner owner;
+        InstallSettings settings;
+        settings.m_owner = &owner;
+        settings.m_programDir = m_addon;
+        std::string ini = "[installer]\r\n";
+        int count = 0;
+        for (const std::string& name : kNames) {
+            if (name == kArchive || r() % 4)
+                continue;
+            std::string listed = name == "~short" ? m_short : name;
+            ini += "copy_file_" + std::to_string(++count) + "=" + listed + "\r\n";
+            Write(m_addon + "\\" + listed, "add-on " + std::to_string(r()));
+        }
+        settings.m_iniPath = m_addon + "\\install.ini";
+        Write(settings.m_iniPath, ini);
+        const bool pack = r() % 2;
+        Arm(r);
+        FileCopier(settings).CopyListedFiles(m_game);
+        // The archive is kept before the tool writes into it in place.
+        if (pack && GameBackup(m_game).Keep(kArchive, nullptr) == ERROR_SUCCESS && !g_fault.dead &&
+            PathExists(m_game + "\\" + kArchive)) {
+            std::string packed = ReadWholeFile(m_game + "\\" + kArchive) + " packed";
+            Write(m_game + "\\" + kArchive, packed);
+        }
+        g_fault = Fault();
+    }
+
+    void RestoreOnce(std::mt19937& r) {
+        struct Stop : FileTransfer::Progress {
+            int left;
+            bool OnCopied(ULONGLONG, ULONGLONG) override { return --left != 0; }
+        } stop;
+        stop.left = static_cast<int>(r() % 6);
+        Arm(r);
+        GameBackup backup(m_game);
+        backup.Load();
+        backup.Restore(&stop);
+        g_fault = Fault();
+    }
+
+    void EditList(std::mt19937& r) {
+        const std::string path = m_game + "\\" + kList;
+        if (!PathExists(path))
+            return;
+        std::string text = ReadWholeFile(path);
+        std::vector<std::string> lines;
+        for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+            lines.push_back(text.substr(at, end + 2 - at));
+        const std::string line = lines.empty() ? "" : lines[r() % lines.size()];
+        const bool ended = text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0;
+        Undo undo{static_cast<Edit>(r() % static_cast<unsigned>(Edit::Count)), "", ""};
+        switch (undo.edit) {
+        case Edit::NoFinalEnd:
+            if (!ended || lines.empty())
+                return;
+            undo.to = lines.back();
+            undo.from = undo.to.substr(0, undo.to.size() - 2);
+            text.resize(text.size() - 2);
+            break;
+        case Edit::Blank:
+        case Edit::Case:
+        case Edit::Unknown:
+            if (line.empty())
+                return;
+            undo.to = line;
+            undo.from = undo.edit == Edit::Blank ? line.substr(0, line.size() - 2) + " \r\n"
+                        : undo.edit == Edit::Case ? (r() % 2 ? "K" : "KEPT") + line.substr(r() % 2 ? 1 : 4)
+                                                  : "retained" + line.substr(line.find(' '));
+            Replace(text, undo.to, undo.from);
+            break;
+        case Edit::CrOnly:
+            for (size_t at; (at = text.find("\r\n")) != std::string::npos;)
+                text.erase(at + 1, 1);
+            break;
+        case Edit::Wide: {
+            if (text.compare(0, 2, "\xFF\xFE") == 0 || !IsUtf8(text.data(), text.size()))
+                return;
+            const WideText wide(text);
+            text = "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.c_str()), wide.Length() * 2);
+            break;
+        }
+        case Edit::Mark:
+            // No editor marks a UTF-16 text as UTF-8 as well.
+            if (text.compare(0, 3, "\xEF\xBB\xBF") == 0 || text.compare(0, 2, "\xFF\xFE") == 0)
+                return;
+            text = "\xEF\xBB\xBF" + text;
+            break;
+        case Edit::LaterLine:
+            if (!ended && !text.empty())
+                return;
+            undo.from = "moved " + kNames[r() % kNames.size()] + "\r\n";
+            text += undo.from;
+            break;
+        default:
+            return;
+        }
+        Write(path, text);
+        m_undo.push_back(undo);
+    }
+
+    static void UndoEdit(const Undo& undo, std::string& text) {
+        switch (undo.edit) {
+        case Edit::NoFinalEnd:
+            if (text.size() >= undo.from.size() &&
+                text.compare(text.size() - undo.from.size(), undo.from.size(), undo.from) == 0)
+                text += "\r\n";
+            break;
+        case Edit::CrOnly:
+            for (size_t at = 0; (at = text.find('\r', at)) != std::string::npos; at += 2) {
+                if (text.compare(at, 2, "\r\n") != 0)
+                    text.insert(at + 1, "\n");
+            }
+            break;
+        case Edit::Wide:
+            if (text.compare(0, 2, "\xFF\xFE") == 0) {
+                std::vector<wchar_t> wide((text.size() - 2) / 2 + 1, L'\0');
+                memcpy(wide.data(), text.data() + 2, (wide.size() - 1) * 2);
+                text = Utf8Of(wide.data(), static_cast<int>(wide.size() - 1));
+            }
+            break;
+        case Edit::Mark:
+            if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
+                text.erase(0, 3);
+            break;
+        default:
+            Replace(text, undo.from, undo.to);
+        }
+    }
+
+    std::string m_root, m_game, m_addon, m_short;
+    unsigned m_block = 0;
+    bool m_clean = false;
+    std::map<std::string, std::string> m_originals;
+    std::vector<Undo> m_undo;
+};
+
+std::vector<Step> Generate(unsigned seed) {
+    std::mt19937 random(seed);
+    std::vector<Step> steps(2 + random() % 4);
+    for (Step& step : steps)
+        step = {static_cast<Step::Kind>(random() % 10 < 5 ? 0 : random() % 2 ? 1 : 2), static_cast<unsigned>(random())};
+    return steps;
+}
+
+// A RAM-backed scratch folder where there is one, so flushes cost nothing.
+std::string ScratchRoot(const TempFolder& fallback) {
+    DWORD attributes = getenv("KS_MODEL_DISK") ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA("Z:\\dev\\shm");
+    if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+        return fallback / "model";
+    return "Z:\\dev\\shm\\ks-model-" + std::to_string(GetCurrentProcessId());
+}
+} // namespace
+
+TEST(BackupModel, NoSequenceOfInstallsCrashesEditsAndRestoresLosesAnOriginal) {
+    TempFolder temp;
+    const std::string root = ScratchRoot(temp);
+    const char* replay = getenv("KS_MODEL_SEED");
+    const char* soak = getenv("KS_MODEL_SOAK");
+    const unsigned seed = replay ? static_cast<unsigned>(strtoul(replay, nullptr, 10))
+                                 : static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
+    const int sequences = replay ? 1 : soak ? atoi(soak) : 2000;
+    DiskStep::s_hook = &Strike;
+    Model model(root);
+    std::string failure;
+    unsigned failed = 0;
+    std::vector<Step> steps;
+    // A machine shared with other work may be far slower: the run stops in time, and says how many.
+    const ULONGLONG deadline = GetTickCount64() + (soak ? ~0ull >> 1 : 60000);
+    int ran = 0;
+    for (; ran < sequences && failure.empty() && GetTickCount64() < deadline; ++ran) {
+        const int i = ran;
+        failed = seed + static_cast<unsigned>(i);
+        steps = Generate(failed);
+        failure = model.Run(failed, steps);
+    }
+    if (!failure.empty()) {
+        // Shrunk: each step that the failure does without goes.
+        for (size_t i = 0; i < steps.size();) {
+            std::vector<Step> fewer = steps;
+            fewer.erase(fewer.begin() + static_cast<std::ptrdiff_t>(i));
+            std::string still = model.Run(failed, fewer);
+            if (still.empty()) {
+                ++i;
+                continue;
+            }
+            steps = fewer;
+            failure = still;
+        }
+        std::string sequence;
+        for (const Step& step : steps)
+            sequence += " " + step.Describe();
+        ADD_FAILURE() << "seed " << failed << " (KS_MODEL_SEED=" << failed << "), shortest sequence:" << sequence
+                      << ": " << failure;
+    }
+    DiskStep::s_hook = nullptr;
+    RemoveTree(root);
+    printf("backup model: %d sequences, %d steps, seed %u, %d originals lost\n", ran,
+           model.m_steps, seed, failure.empty() ? 0 : 1);
+}
