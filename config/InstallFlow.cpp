@@ -25,7 +25,7 @@ InstallFlow::Result InstallFlow::Install(const std::string& gameFolder) {
     m_settings.m_gameFolder = gameFolder;
     // Held until the outcome is known: nothing is changed while another run works on the folder.
     if (!m_settings.LockGameFolder())
-        return Result::Busy;
+        return m_settings.m_folderLock.Refusal() == ERROR_BUSY ? Result::Busy : Result::NoFolder;
     m_face.WorkBegins(nullptr);
     FileCopier copier(m_settings);
     m_fileFailed = copier.CopyListedFiles(gameFolder) < copier.Listed();

@@ -30,7 +30,8 @@ public:
     // The game archive is kept first, as file work of the owner's.
     bool RunPackJob(bool addMSwitch);
     // Takes m_gameFolder for one installation, from its first kept file to its outcome; tells the
-    // user and returns false when another installation or restore is working on it.
+    // user and returns false when another installation or restore is working on it, or when its
+    // lock cannot be made there.
     bool LockGameFolder();
     // The licence, which may be far longer than the other values: up to 32,767 characters.
     std::string GetIniText(const std::string& key) const;
