@@ -232,8 +232,9 @@ void InstallerDialog::OnInstallNewGui() {
         ValidateGameFolder();
     else if (result != InstallFlow::Result::Busy)
         EnableControls(true);
-    // Nothing runs, so the user may try again.
-    m_status.Clear();
+    // Nothing runs, so the user may try again; a file that failed stays told.
+    if (result != InstallFlow::Result::FileFailed)
+        m_status.Clear();
     m_installStarted = false;
 }
 

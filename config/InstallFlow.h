@@ -37,8 +37,11 @@ public:
 private:
     // The outcome when no pack run was launched.
     Result EndedUnlaunched();
+    // The status once installed: how many listed files could not be copied, if any.
+    std::string InstalledText() const;
 
     InstallSettings& m_settings;
     InstallFrontEnd& m_face;
-    bool m_fileFailed = false;
+    int m_listed = 0;
+    int m_notCopied = 0;
 };

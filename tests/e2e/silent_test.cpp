@@ -257,7 +257,7 @@ const Row kRows[] = {
                       "The file does not exist: " + g.layout.Program() / "gone.txt",
                       "Keeping the original resource.pff",
                       "Packing resource.pff...",
-                      "Installed.",
+                      "Installed, but 1 of 3 listed files could not be copied.",
                       "Install done."};
      },
      Installed},
