@@ -2,11 +2,10 @@
 #include "config/GameFolderLock.h"
 
 #include <cstring>
+#include <cwchar>
 
 #include "framework/TextFormat.h"
-#include "framework/Utf8.h"
 #include "framework/WideText.h"
-#include "pack/BatchLine.h"
 #include "pack/LogCounter.h"
 
 namespace {
@@ -16,29 +15,24 @@ constexpr DWORD kMarkLength = sizeof kMark - 1;
 // A lock that its holder is closing stays in the way for a moment, deleted but not yet gone.
 constexpr int kTries = 20;
 constexpr DWORD kRetryMs = 10;
+// A folder's full path, and the longest name looked for in it: the lock, or a pack log such as
+// "log_-2147483648.txt". Past MAX_PATH the system refuses the name, and the user is told so.
+constexpr DWORD kLongestName = 20;
+constexpr DWORD kPathRoom = MAX_PATH + kLongestName;
 
-// The longest name looked for in the folder: the lock, or a log such as "log_-2147483648.txt".
-constexpr size_t kLongestName = 20;
-
-std::string InFolder(const char* gameFolder, const char* name) {
-    std::string folder = gameFolder;
-    while (!folder.empty() && (folder.back() == '\\' || folder.back() == '/'))
-        folder.pop_back();
-    return folder + "\\" + name;
-}
-
-// The folder full, ready for a name; in the form without the MAX_PATH limit where a name would
-// take it past that, so that any folder the installer can work in can be locked.
-std::string FolderPrefix(const char* gameFolder) {
-    std::string folder = InFolder(gameFolder, "");
-    wchar_t full[MAX_PATH + 2];
-    DWORD length = GetFullPathNameW(WideText(folder).c_str(), MAX_PATH + 2, full, nullptr);
-    if (length == 0 || length >= MAX_PATH + 2)
-        return folder;
-    std::string prefix = Utf8Of(full, static_cast<int>(length));
-    if (length + kLongestName < MAX_PATH || prefix.rfind("\\\\?\\", 0) == 0)
-        return prefix;
-    return prefix.rfind("\\\\", 0) == 0 ? "\\\\?\\UNC" + prefix.substr(1) : "\\\\?\\" + prefix;
+// The folder full, ready for a name; returns the length, 0 when it has none.
+DWORD FolderPrefix(const char* gameFolder, wchar_t (&path)[kPathRoom]) {
+    WideText given(gameFolder);
+    // "D:" alone would be that drive's current directory; a folder held so is the drive's root.
+    const wchar_t root[] = {given.c_str()[0], L':', L'\\', L'\0'};
+    const bool drive = given.Length() == 2 && given.c_str()[1] == L':';
+    DWORD length = GetFullPathNameW(drive ? root : given.c_str(), MAX_PATH - 1, path, nullptr);
+    if (length == 0 || length >= MAX_PATH - 1)
+        return 0;
+    while (length > 0 && (path[length - 1] == L'\\' || path[length - 1] == L'/'))
+        --length;
+    path[length++] = L'\\';
+    return length;
 }
 
 // Ours when marked, or empty: a power cut came between its making and its mark.
@@ -51,12 +45,12 @@ bool IsOurs(HANDLE file) {
 }
 
 // ERROR_SUCCESS with `lock` open, ERROR_BUSY while someone holds it, else why it cannot be had.
-DWORD Take(const WideText& path, UniqueFileHandle& lock) {
+DWORD Take(const wchar_t* path, UniqueFileHandle& lock) {
     DWORD error = ERROR_SUCCESS;
     for (int attempt = 0; attempt < kTries; ++attempt) {
         if (attempt > 0)
             Sleep(kRetryMs);
-        lock.reset(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+        lock.reset(CreateFileW(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
         if (lock) {
             DWORD written = 0;
@@ -70,18 +64,16 @@ DWORD Take(const WideText& path, UniqueFileHandle& lock) {
             createError != ERROR_ACCESS_DENIED)
             return createError;
         // A lock is there: held by another, or left by a power cut; or the folder refuses new files.
-        lock.reset(CreateFileW(path.c_str(), GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        lock.reset(CreateFileW(path, GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
         if (lock) {
-            if (!IsOurs(lock.get())) {
-                lock.reset();
-                return ERROR_FILE_EXISTS;
-            }
             // Adopted: deleted when closed, as if this process had made it.
             FILE_DISPOSITION_INFO dispose = {TRUE};
-            if (SetFileInformationByHandle(lock.get(), FileDispositionInfo, &dispose, sizeof dispose))
-                return ERROR_SUCCESS;
-            error = GetLastError();
-            lock.reset();
+            error = !IsOurs(lock.get()) ? ERROR_FILE_EXISTS
+                    : SetFileInformationByHandle(lock.get(), FileDispositionInfo, &dispose, sizeof dispose)
+                        ? ERROR_SUCCESS
+                        : GetLastError();
+            if (error)
+                lock.reset();
             return error;
         }
         error = GetLastError();
@@ -93,39 +85,54 @@ DWORD Take(const WideText& path, UniqueFileHandle& lock) {
                 return createError;
             continue;
         }
+        // Access denied: being deleted right now, else a lock of another user's that we may not
+        // take over (and so no folder we may install in), or a folder of that name.
         if (error != ERROR_ACCESS_DENIED)
             return error;
-        // Held by one whose lock we may read but not delete (an elevated installer), being
-        // deleted right now, or no file we may open at all.
-        UniqueFileHandle look(CreateFileW(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        if (!look && GetLastError() == ERROR_SHARING_VIOLATION)
-            return ERROR_BUSY;
     }
     return error;
 }
 
-// A pack tool that outlived its installer still works on the folder while the batch holds its log.
-bool PackToolAtWork(const std::string& folder) {
-    WIN32_FIND_DATAW found;
-    UniqueFindHandle search(FindFirstFileW(WideText(folder + "log_*.txt").c_str(), &found));
-    if (!search)
+// What BatchLine::FileName makes of a log: "log_", a signed 32-bit number, ".txt".
+bool IsLogName(const wchar_t* name) {
+    if (wcsncmp(name, L"log_", 4) != 0)
         return false;
-    do {
-        std::string name = Utf8Of(found.cFileName);
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && BatchLine::IsLogName(name) &&
-            LogCounter::ProbeWriter(folder + name) == ERROR_SHARING_VIOLATION)
-            return true;
-    } while (FindNextFileW(search.get(), &found));
-    return false;
+    const wchar_t* number = name + 4 + (name[4] == L'-');
+    const size_t digits = wcsspn(number, L"0123456789");
+    return digits > 0 && digits <= 10 && wcscmp(number + digits, L".txt") == 0;
+}
+
+// A pack tool that outlived its installer still works on the folder while the batch holds its log.
+// `path` is the folder's prefix, of `length`.
+bool PackToolAtWork(wchar_t (&path)[kPathRoom], DWORD length) {
+    WIN32_FIND_DATAW found;
+    wcscpy(path + length, L"log_*.txt");
+    UniqueFindHandle search(FindFirstFileW(path, &found));
+    bool atWork = false;
+    while (search && !atWork) {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsLogName(found.cFileName)) {
+            wcscpy(path + length, found.cFileName);
+            atWork = LogCounter::ProbeWriter(path) == ERROR_SHARING_VIOLATION;
+        }
+        if (!FindNextFileW(search.get(), &found))
+            break;
+    }
+    return atWork;
 }
 } // namespace
 
 bool GameFolderLock::TryAcquire(const char* gameFolder) {
     Release();
-    const std::string folder = FolderPrefix(gameFolder);
-    m_refusal = *gameFolder ? Take(WideText(folder + kFileName), m_file) : ERROR_PATH_NOT_FOUND;
+    wchar_t path[kPathRoom];
+    const DWORD length = *gameFolder ? FolderPrefix(gameFolder, path) : 0;
+    if (length == 0) {
+        m_refusal = ERROR_PATH_NOT_FOUND;
+        return false;
+    }
+    wcscpy(path + length, L"KSInstaller.lock");
+    m_refusal = Take(path, m_file);
     // Looked at under the lock: no installation of ours can launch a tool meanwhile.
-    if (m_refusal == ERROR_SUCCESS && PackToolAtWork(folder)) {
+    if (m_refusal == ERROR_SUCCESS && PackToolAtWork(path, length)) {
         Release();
         m_refusal = ERROR_BUSY;
     }
@@ -135,6 +142,5 @@ bool GameFolderLock::TryAcquire(const char* gameFolder) {
 std::string GameFolderLock::RefusalText(const std::string& gameFolder) const {
     if (m_refusal == ERROR_BUSY)
         return FormatText(kBusyText, gameFolder.c_str());
-    return FormatText(kNoLockText, gameFolder.c_str(), InFolder(gameFolder.c_str(), kFileName).c_str(),
-                      m_refusal);
+    return FormatText(kNoLockText, gameFolder.c_str(), m_refusal);
 }

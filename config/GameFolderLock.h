@@ -5,7 +5,8 @@
 
 #include "framework/Handles.h"
 
-// A file in the game folder itself, opened without sharing and deleted when closed: every spelling
+// A file in the game folder itself (KSInstaller.lock, beside the game's own files and never in the
+// backup; no game names a file after this program), opened without sharing and deleted when closed: every spelling
 // of the folder (drive, share, substituted drive, short names, letter case) and every computer that
 // shares it meet the same file, and the system deletes it when its process dies in any way. A pack
 // tool outlives the installer that started it: its log, held open by the batch's redirection until
@@ -15,13 +16,11 @@ public:
     // What a window says when it finds the folder taken; %s is the game folder.
     static constexpr const char* kBusyText =
         "Another installation or restore is working on %s. Wait until it has finished, then try again.";
-    // When the lock file cannot be made for another reason; the game folder, the file, the error.
+    // When the lock file cannot be made for another reason; the game folder, the error.
     static constexpr const char* kNoLockText =
-        "The game folder %s cannot be locked for this installation or restore: its lock file %s cannot "
-        "be created (error %lu). Nothing was changed. Make sure that the folder can be written to and "
-        "that nothing else there has that name, then try again.";
-    // Beside the game's own files, never in the backup; no game names a file after this program.
-    static constexpr const char* kFileName = "KSInstaller.lock";
+        "The game folder %s cannot be locked: its lock file KSInstaller.lock cannot be created there "
+        "(error %lu). Nothing was changed. Check that the folder can be written to and holds nothing "
+        "else of that name, then try again.";
 
     GameFolderLock() = default;
     ~GameFolderLock() { Release(); }

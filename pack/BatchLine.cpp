@@ -40,16 +40,6 @@ std::string BatchLine::FileName(const std::string& folder, const char* stem, uns
     return FormatText("%s\\%s%d%s", folder.c_str(), stem, static_cast<int>(tick), extension);
 }
 
-bool BatchLine::IsLogName(const std::string& name) {
-    if (name.size() < 9 || lstrcmpiA(name.substr(0, 4).c_str(), "log_") != 0 ||
-        lstrcmpiA(name.substr(name.size() - 4).c_str(), ".txt") != 0)
-        return false;
-    std::string number = name.substr(4, name.size() - 8);
-    if (number[0] == '-')
-        number.erase(0, 1);
-    return !number.empty() && number.size() <= 10 && number.find_first_not_of("0123456789") == std::string::npos;
-}
-
 bool BatchLine::ToCodePage(const std::string& text, std::string& narrow) {
     narrow.clear();
     if (text.empty())

@@ -27,6 +27,4 @@ public:
     // folder\<stem><tick><extension>, the tick written as a signed 32-bit number.
     static std::string FileName(const std::string& folder, const char* stem, unsigned long tick,
                                 const char* extension);
-    // True for a name FileName gives a pack log: "log_", a signed 32-bit number, ".txt".
-    static bool IsLogName(const std::string& name);
 };

@@ -38,7 +38,7 @@ bool CGetResults::WaitForEnd() const {
         for (;;) {
             if (m_run->IsStopped())
                 return false;
-            if (LogCounter::ProbeWriter(m_run->LogPath()) == ERROR_SUCCESS)
+            if (LogCounter::ProbeWriter(WideText(m_run->LogPath()).c_str()) == ERROR_SUCCESS)
                 return true;
             if (stop)
                 WaitForSingleObject(stop, kPollMs);

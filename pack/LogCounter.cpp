@@ -95,10 +95,10 @@ int LogCounter::CountOkPieces(const std::string& logPath) {
     return count;
 }
 
-DWORD LogCounter::ProbeWriter(const std::string& logPath) {
+DWORD LogCounter::ProbeWriter(const wchar_t* logPath) {
     // Refuses to share writing, so it fails while anyone may write; readers are let in, so that a
     // watcher counting a finished log and another installer's look never fail each other.
-    UniqueFileHandle file(CreateFileW(WideText(logPath).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+    UniqueFileHandle file(CreateFileW(logPath, GENERIC_READ, FILE_SHARE_READ, nullptr,
                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     return file ? ERROR_SUCCESS : GetLastError();
 }

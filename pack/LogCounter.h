@@ -15,5 +15,5 @@ public:
     static int CountOkPieces(const std::string& logPath);
     // ERROR_SHARING_VIOLATION while a writer holds the log open (the batch's redirection does until
     // the tool has ended), ERROR_SUCCESS once all have let go, else why it cannot be opened.
-    static DWORD ProbeWriter(const std::string& logPath);
+    static DWORD ProbeWriter(const wchar_t* logPath);
 };

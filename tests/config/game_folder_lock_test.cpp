@@ -27,9 +27,9 @@ TEST(GameFolderLock, HeldFolderIsRefusedUnderEverySpellingUntilReleasedAndOtherF
     const std::string game = games.MakeFolder("Kestrel Squad Two");
     const std::string other = games.MakeFolder("Kestrel Squad");
     ASSERT_NE(ShortPath(game), game);
-    // Too long for a plain path once the lock's name is joined to it.
-    const std::string deep = games.MakeFolder(std::string(120, 'd') + "\\" + std::string(120, 'e'));
-    const std::string deepSibling = games.MakeFolder(std::string(120, 'd') + "\\" + std::string(120, 'f'));
+    const std::string third = games.MakeFolder("Kestrel Squad 3");
+    // Too long for a path of the system's: refused, and no other installation blamed.
+    const std::string deep = games.MakeFolder(std::string(120, 'd') + "\\" + std::string(140, 'e'));
 
     GameFolderLock first;
     ASSERT_TRUE(first.TryAcquire(game.c_str()));
@@ -46,9 +46,9 @@ TEST(GameFolderLock, HeldFolderIsRefusedUnderEverySpellingUntilReleasedAndOtherF
     GameFolderLock beside;
     EXPECT_TRUE(beside.TryAcquire(other.c_str()));
     GameFolderLock deepLock;
-    ASSERT_TRUE(deepLock.TryAcquire(deep.c_str()));
-    EXPECT_FALSE(GameFolderLock().TryAcquire((deep + "\\").c_str()));
-    EXPECT_TRUE(GameFolderLock().TryAcquire(deepSibling.c_str()));
+    EXPECT_FALSE(deepLock.TryAcquire(deep.c_str()));
+    EXPECT_NE(deepLock.Refusal(), static_cast<DWORD>(ERROR_BUSY));
+    EXPECT_TRUE(GameFolderLock().TryAcquire(third.c_str()));
 
     first.Release();
     EXPECT_FALSE(first.Held());
@@ -59,8 +59,8 @@ TEST(GameFolderLock, HeldFolderIsRefusedUnderEverySpellingUntilReleasedAndOtherF
     // Its destructor let go of it.
     EXPECT_TRUE(first.TryAcquire(game.c_str()));
     // The lock is a file in the folder, deleted when let go.
-    EXPECT_TRUE(PathExists(deep + "\\" + GameFolderLock::kFileName));
-    EXPECT_FALSE(PathExists(deepSibling + "\\" + GameFolderLock::kFileName));
+    EXPECT_TRUE(PathExists(other + "\\KSInstaller.lock"));
+    EXPECT_FALSE(PathExists(third + "\\KSInstaller.lock"));
     if (linked)
         RemoveFolderLink(games / "Linked");
 
@@ -80,11 +80,11 @@ TEST(GameFolderLock, HeldFolderIsRefusedUnderEverySpellingUntilReleasedAndOtherF
 
     // A lock a power cut left behind is taken over; a file or folder of someone else's by its name is
     // left as it is, and blames no other installation.
-    const std::string lockFile = deepSibling + "\\" + GameFolderLock::kFileName;
+    const std::string lockFile = third + "\\KSInstaller.lock";
     for (const char* content : {"KSInstaller lock\r\n", "", "a game's own file"}) {
         games.WriteFile(lockFile.substr(games.Path().size() + 1), content);
         const bool ours = content[0] != 'a';
-        EXPECT_EQ(deepLock.TryAcquire(deepSibling.c_str()), ours) << content;
+        EXPECT_EQ(deepLock.TryAcquire(third.c_str()), ours) << content;
         deepLock.Release();
         EXPECT_EQ(PathExists(lockFile), !ours) << content;
         if (!ours) {
@@ -93,9 +93,9 @@ TEST(GameFolderLock, HeldFolderIsRefusedUnderEverySpellingUntilReleasedAndOtherF
     }
     DeleteFileA(lockFile.c_str());
     CreateDirectoryA(lockFile.c_str(), nullptr);
-    EXPECT_FALSE(deepLock.TryAcquire(deepSibling.c_str()));
+    EXPECT_FALSE(deepLock.TryAcquire(third.c_str()));
     EXPECT_NE(deepLock.Refusal(), static_cast<DWORD>(ERROR_BUSY));
-    EXPECT_EQ(deepLock.RefusalText(deepSibling).rfind("The game folder " + deepSibling + " cannot be locked", 0), 0u);
+    EXPECT_EQ(deepLock.RefusalText(third).rfind("The game folder " + third + " cannot be locked", 0), 0u);
     EXPECT_TRUE(first.TryAcquire(game.c_str()));
 
     // An installation that finds the folder taken says so and goes no further.
