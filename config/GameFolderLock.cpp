@@ -80,9 +80,9 @@ DWORD Take(const wchar_t* path, UniqueFileHandle& lock) {
         if (error == ERROR_SHARING_VIOLATION)
             return ERROR_BUSY;
         if (error == ERROR_FILE_NOT_FOUND) {
-            // Gone meanwhile, so it was there: try again to make it. Never there: making it was refused.
-            if (createError == ERROR_ACCESS_DENIED)
-                return createError;
+            // Gone meanwhile (a lock being deleted refuses to be made anew for a moment): try again.
+            // A folder that refuses new files says so each time, and that is the answer at the end.
+            error = createError;
             continue;
         }
         // Access denied: being deleted right now, else a lock of another user's that we may not

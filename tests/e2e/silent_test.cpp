@@ -323,8 +323,8 @@ const Row kRows[] = {
     {"LockCannotBeMade", [](Game& g) { CreateDirectoryA((g.folder + "\\KSInstaller.lock").c_str(), nullptr); },
      "/S /LOG=\"{log}\" /D={game}", false, 2,
      [](const Game& g) {
-         return Lines{"The game folder " + g.folder + " cannot be locked for this installation or restore: its lock "
-                      "file " + g.folder + "\\KSInstaller.lock cannot be created (error *"};
+         return Lines{"The game folder " + g.folder +
+                      " cannot be locked: its lock file KSInstaller.lock cannot be created there (error *"};
      },
      Unchanged},
     // A line it cannot read stays, with what it may name: the restore is not complete.
