@@ -192,14 +192,16 @@ TEST(Restore, TwoWindowsOnOneGameTakeTurnsInEachOrderAndTheLastRestoreGivesTheGa
     InstallerRun d(game.layout);
     ASSERT_NE(d.window, nullptr);
     Driver::Click(d.window, kInstall);
+    // Emulated, starting the batch alone may take seconds.
     for (DWORD start = GetTickCount(); Driver::ItemText(d.window, kStatus).rfind("Packing", 0) != 0 &&
-                                       GetTickCount() - start < Driver::kTimeoutMs;)
+                                       GetTickCount() - start < 60000;)
         Sleep(20);
+    ASSERT_EQ(Driver::ItemText(d.window, kStatus).rfind("Packing", 0), 0u);
     EXPECT_TRUE(d.Exit());
     a.Send(WM_SYSCOMMAND, kRestoreCommand);
     Answer(a.driver, "KSInstaller", game.Busy());
     for (DWORD start = GetTickCount(); !GameFolderLock().TryAcquire(gameDir.c_str()) &&
-                                       GetTickCount() - start < 30000;)
+                                       GetTickCount() - start < 60000;)
         Sleep(50);
     a.Send(WM_SYSCOMMAND, kRestoreCommand);
     Answer(a.driver, "KSInstaller", game.Question());
