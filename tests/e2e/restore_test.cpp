@@ -198,12 +198,12 @@ TEST(Restore, TwoWindowsOnOneGameTakeTurnsInEachOrderAndTheLastRestoreGivesTheGa
         Sleep(20);
     ASSERT_EQ(Driver::ItemText(d.window, kStatus).rfind("Packing", 0), 0u);
     EXPECT_TRUE(d.Exit());
-    a.Send(WM_SYSCOMMAND, kRestoreCommand);
+    PostMessageA(a.window, WM_SYSCOMMAND, kRestoreCommand, 0);
     Answer(a.driver, "KSInstaller", game.Busy());
     for (DWORD start = GetTickCount(); !GameFolderLock().TryAcquire(gameDir.c_str()) &&
                                        GetTickCount() - start < 60000;)
         Sleep(50);
-    a.Send(WM_SYSCOMMAND, kRestoreCommand);
+    PostMessageA(a.window, WM_SYSCOMMAND, kRestoreCommand, 0);
     Answer(a.driver, "KSInstaller", game.Question());
     Answer(a.driver, "KSInstaller", "The original game files are back.");
     std::map<std::string, std::string> now = GameFiles(gameDir), expected = before;
