@@ -17,6 +17,8 @@
 namespace {
 constexpr const char* kNoticeCaption = "KSInstaller";
 constexpr UINT_PTR kPackClock = 1;
+// Ample for the command interpreter to start and open its redirection, even on a busy machine.
+constexpr DWORD kLogAppearsMs = 10000;
 } // namespace
 
 const MessageEntry<InstallerDialog> InstallerDialog::kMessageMap[] = {
@@ -230,8 +232,9 @@ void InstallerDialog::OnInstallNewGui() {
         ValidateGameFolder();
     else if (result != InstallFlow::Result::Busy)
         EnableControls(true);
-    // Nothing runs, so the user may try again.
-    m_status.Clear();
+    // Nothing runs, so the user may try again; a file that failed stays told.
+    if (result != InstallFlow::Result::FileFailed)
+        m_status.Clear();
     m_installStarted = false;
 }
 
@@ -284,9 +287,12 @@ bool InstallerDialog::IsOurPackRun(WPARAM token) const {
 }
 
 void InstallerDialog::OnDestroy() {
-    // The watcher must not post to a window that is gone.
-    if (m_packRun)
+    // The watcher must not post to a window that is gone. A batch just launched may not hold the
+    // tool's log yet, and once this process ends nothing else keeps the folder busy meanwhile.
+    if (m_packRun) {
         m_packRun->Stop();
+        m_packRun->AwaitLog(kLogAppearsMs);
+    }
     for (const std::string& path : m_filesToDelete)
         DeleteFileW(WideText(path).c_str());
     m_flow.reset();

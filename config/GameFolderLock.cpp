@@ -1,95 +1,146 @@
-// One installation or restore per game folder at a time, across processes.
+// One installation or restore per game folder at a time, across processes and computers.
 #include "config/GameFolderLock.h"
 
+#include <cstring>
 #include <cwchar>
 
+#include "framework/TextFormat.h"
 #include "framework/WideText.h"
+#include "pack/LogCounter.h"
 
 namespace {
-// Room for a MAX_PATH folder with the "\\?\UNC\" a resolved name may begin with.
-constexpr DWORD kPathRoom = MAX_PATH + 8;
-// Global, so that installers of two users on one machine, or an elevated one, see each other too.
-constexpr wchar_t kPrefix[] = L"Global\\KSInstaller game folder ";
-constexpr size_t kPrefixLength = sizeof kPrefix / sizeof kPrefix[0] - 1;
+// Written into each lock, so that one a power cut left behind is told from someone else's file.
+constexpr char kMark[] = "KSInstaller lock\r\n";
+constexpr DWORD kMarkLength = sizeof kMark - 1;
+// A lock that its holder is closing stays in the way for a moment, deleted but not yet gone.
+constexpr int kTries = 20;
+constexpr DWORD kRetryMs = 10;
+// A folder's full path, and the longest name looked for in it: the lock, or a pack log such as
+// "log_-2147483648.txt". Past MAX_PATH the system refuses the name, and the user is told so.
+constexpr DWORD kLongestName = 20;
+constexpr DWORD kPathRoom = MAX_PATH + kLongestName;
 
-// The folder as the file system names it: full, in long names and, where the folder can be opened,
-// with links and substituted drives resolved; upper case, without a closing backslash. Returns its
-// length in `folder` (kPathRoom units).
-size_t ResolvedFolder(const char* gameFolder, wchar_t* folder) {
+// The folder full, ready for a name; returns the length, 0 when it has none.
+DWORD FolderPrefix(const char* gameFolder, wchar_t (&path)[kPathRoom]) {
     WideText given(gameFolder);
     // "D:" alone would be that drive's current directory; a folder held so is the drive's root.
-    wchar_t root[] = {given.c_str()[0], L':', L'\\', L'\0'};
-    const wchar_t* asked = given.Length() == 2 && given.c_str()[1] == L':' ? root : given.c_str();
-    wchar_t full[kPathRoom];
-    DWORD length = GetFullPathNameW(asked, kPathRoom, full, nullptr);
-    if (length == 0 || length >= kPathRoom) {
-        wcsncpy(full, given.c_str(), kPathRoom - 1);
-        full[kPathRoom - 1] = L'\0';
-    }
-
-    UniqueFileHandle handle(CreateFileW(full, FILE_READ_ATTRIBUTES,
-                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr));
-    wchar_t found[kPathRoom];
-    length = handle ? GetFinalPathNameByHandleW(handle.get(), found, kPathRoom,
-                                                FILE_NAME_NORMALIZED | VOLUME_NAME_DOS)
-                    : 0;
-    if (length == 0 || length >= kPathRoom)
-        length = GetLongPathNameW(full, found, kPathRoom);
-    if (length == 0 || length >= kPathRoom) {
-        wcscpy(found, full);
-        length = static_cast<DWORD>(wcslen(found));
-    }
-    wchar_t* start = found;
-    if (wcsncmp(found, L"\\\\?\\UNC\\", 8) == 0) {
-        start = found + 6;
-        *start = L'\\';
-    } else if (wcsncmp(found, L"\\\\?\\", 4) == 0) {
-        start = found + 4;
-    }
-    length -= static_cast<DWORD>(start - found);
-    while (length > 0 && (start[length - 1] == L'\\' || start[length - 1] == L'/'))
+    const wchar_t root[] = {given.c_str()[0], L':', L'\\', L'\0'};
+    const bool drive = given.Length() == 2 && given.c_str()[1] == L':';
+    DWORD length = GetFullPathNameW(drive ? root : given.c_str(), MAX_PATH - 1, path, nullptr);
+    if (length == 0 || length >= MAX_PATH - 1)
+        return 0;
+    while (length > 0 && (path[length - 1] == L'\\' || path[length - 1] == L'/'))
         --length;
-    // Simple upper casing of each character, the same in every process and language.
-    int mapped = length > 0 ? LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, start, static_cast<int>(length),
-                                           folder, static_cast<int>(length))
-                            : 0;
-    if (mapped <= 0)
-        wmemcpy(folder, start, length);
-    folder[length] = L'\0';
+    path[length++] = L'\\';
     return length;
 }
 
-// The folder itself where the name has room for it, so that a tool lists it readably; its hash
-// where it has not (names end at MAX_PATH). Backslashes would make namespaces of the path.
-void ObjectName(const char* gameFolder, wchar_t (&name)[MAX_PATH]) {
-    wchar_t folder[kPathRoom];
-    size_t length = ResolvedFolder(gameFolder, folder);
-    wcscpy(name, kPrefix);
-    wchar_t* out = name + kPrefixLength;
-    if (kPrefixLength + length < MAX_PATH) {
-        for (size_t i = 0; i < length; ++i)
-            *out++ = folder[i] == L'\\' ? L'/' : folder[i];
-    } else {
-        unsigned long long hash = 14695981039346656037ull;
-        for (size_t i = 0; i < length; ++i)
-            hash = (hash ^ static_cast<unsigned short>(folder[i])) * 1099511628211ull;
-        for (int shift = 60; shift >= 0; shift -= 4)
-            *out++ = L"0123456789ABCDEF"[(hash >> shift) & 15];
+// Ours when marked, or empty: a power cut came between its making and its mark.
+bool IsOurs(HANDLE file) {
+    char head[kMarkLength];
+    DWORD read = 0;
+    if (!ReadFile(file, head, kMarkLength, &read, nullptr))
+        return false;
+    return read == 0 || (read == kMarkLength && memcmp(head, kMark, kMarkLength) == 0);
+}
+
+// ERROR_SUCCESS with `lock` open, ERROR_BUSY while someone holds it, else why it cannot be had.
+DWORD Take(const wchar_t* path, UniqueFileHandle& lock) {
+    DWORD error = ERROR_SUCCESS;
+    for (int attempt = 0; attempt < kTries; ++attempt) {
+        if (attempt > 0)
+            Sleep(kRetryMs);
+        lock.reset(CreateFileW(path, GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
+                               FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+        if (lock) {
+            DWORD written = 0;
+            WriteFile(lock.get(), kMark, kMarkLength, &written, nullptr);
+            return ERROR_SUCCESS;
+        }
+        const DWORD createError = GetLastError();
+        if (createError == ERROR_SHARING_VIOLATION)
+            return ERROR_BUSY;
+        if (createError != ERROR_FILE_EXISTS && createError != ERROR_ALREADY_EXISTS &&
+            createError != ERROR_ACCESS_DENIED)
+            return createError;
+        // A lock is there: held by another, or left by a power cut; or the folder refuses new files.
+        lock.reset(CreateFileW(path, GENERIC_READ | DELETE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        if (lock) {
+            // Adopted: deleted when closed, as if this process had made it.
+            FILE_DISPOSITION_INFO dispose = {TRUE};
+            error = !IsOurs(lock.get()) ? ERROR_FILE_EXISTS
+                    : SetFileInformationByHandle(lock.get(), FileDispositionInfo, &dispose, sizeof dispose)
+                        ? ERROR_SUCCESS
+                        : GetLastError();
+            if (error)
+                lock.reset();
+            return error;
+        }
+        error = GetLastError();
+        if (error == ERROR_SHARING_VIOLATION)
+            return ERROR_BUSY;
+        if (error == ERROR_FILE_NOT_FOUND) {
+            // Gone meanwhile (a lock being deleted refuses to be made anew for a moment): try again.
+            // A folder that refuses new files says so each time, and that is the answer at the end.
+            error = createError;
+            continue;
+        }
+        // Access denied: being deleted right now, else a lock of another user's that we may not
+        // take over (and so no folder we may install in), or a folder of that name.
+        if (error != ERROR_ACCESS_DENIED)
+            return error;
     }
-    *out = L'\0';
+    return error;
+}
+
+// What BatchLine::FileName makes of a log: "log_", a signed 32-bit number, ".txt".
+bool IsLogName(const wchar_t* name) {
+    if (wcsncmp(name, L"log_", 4) != 0)
+        return false;
+    const wchar_t* number = name + 4 + (name[4] == L'-');
+    const size_t digits = wcsspn(number, L"0123456789");
+    return digits > 0 && digits <= 10 && wcscmp(number + digits, L".txt") == 0;
+}
+
+// A pack tool that outlived its installer still works on the folder while the batch holds its log.
+// `path` is the folder's prefix, of `length`.
+bool PackToolAtWork(wchar_t (&path)[kPathRoom], DWORD length) {
+    WIN32_FIND_DATAW found;
+    wcscpy(path + length, L"log_*.txt");
+    UniqueFindHandle search(FindFirstFileW(path, &found));
+    bool atWork = false;
+    while (search && !atWork) {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && IsLogName(found.cFileName)) {
+            wcscpy(path + length, found.cFileName);
+            atWork = LogCounter::ProbeWriter(path) == ERROR_SHARING_VIOLATION;
+        }
+        if (!FindNextFileW(search.get(), &found))
+            break;
+    }
+    return atWork;
 }
 } // namespace
 
 bool GameFolderLock::TryAcquire(const char* gameFolder) {
     Release();
-    wchar_t name[MAX_PATH];
-    ObjectName(gameFolder, name);
-    // The object lives exactly as long as its one handle: whoever made it holds the folder. A
-    // process with other rights (an elevated installer) that made it leaves us no access at all.
-    UniqueKernelHandle object(CreateEventW(nullptr, TRUE, FALSE, name));
-    if (!object || GetLastError() == ERROR_ALREADY_EXISTS)
+    wchar_t path[kPathRoom];
+    const DWORD length = *gameFolder ? FolderPrefix(gameFolder, path) : 0;
+    if (length == 0) {
+        m_refusal = ERROR_PATH_NOT_FOUND;
         return false;
-    m_object = std::move(object);
-    return true;
+    }
+    wcscpy(path + length, L"KSInstaller.lock");
+    m_refusal = Take(path, m_file);
+    // Looked at under the lock: no installation of ours can launch a tool meanwhile.
+    if (m_refusal == ERROR_SUCCESS && PackToolAtWork(path, length)) {
+        Release();
+        m_refusal = ERROR_BUSY;
+    }
+    return m_refusal == ERROR_SUCCESS;
+}
+
+std::string GameFolderLock::RefusalText(const std::string& gameFolder) const {
+    if (m_refusal == ERROR_BUSY)
+        return FormatText(kBusyText, gameFolder.c_str());
+    return FormatText(kNoLockText, gameFolder.c_str(), m_refusal);
 }

@@ -13,7 +13,7 @@ public:
         Installed,  // every listed file copied; packed, or nothing was to be packed
         FileFailed, // a listed file could not be copied or kept; the others went on
         PackFailed, // packing failed: inputs missing or refused, not launched, or the tool failed
-        NoFolder,   // no existing game folder: nothing was done
+        NoFolder,   // no existing game folder, or none its lock can be made in: nothing was done
         Busy,       // another installation or restore holds the game folder: nothing was done
         Launched,   // the pack run goes on; its outcome comes through PackEnded
         Stopped,    // the user is leaving: nothing more was done or said
@@ -38,8 +38,11 @@ public:
 private:
     // The outcome when no pack run was launched.
     Result EndedUnlaunched();
+    // The status once installed: how many listed files could not be copied, if any.
+    std::string InstalledText() const;
 
     InstallSettings& m_settings;
     InstallFrontEnd& m_face;
-    bool m_fileFailed = false;
+    int m_listed = 0;
+    int m_notCopied = 0;
 };

@@ -167,7 +167,7 @@ bool InstallSettings::LockGameFolder() {
     if (m_folderLock.TryAcquire(m_gameFolder.c_str()))
         return true;
     if (m_owner)
-        m_owner->ShowWarning(FormatText(GameFolderLock::kBusyText, m_gameFolder.c_str()));
+        m_owner->ShowWarning(m_folderLock.RefusalText(m_gameFolder));
     return false;
 }
 

@@ -39,7 +39,8 @@ public:
     // copy and nothing to pack. Empty when there is something to install.
     std::string NothingToInstall() const;
     // Takes m_gameFolder for one installation, from its first kept file to its outcome; tells the
-    // user and returns false when another installation or restore is working on it.
+    // user and returns false when another installation or restore is working on it, or when its
+    // lock cannot be made there.
     bool LockGameFolder();
     // The licence, which may be far longer than the other values: up to 32,767 characters.
     std::string GetIniText(const std::string& key) const;

@@ -45,8 +45,8 @@ RestoreFlow::Result RestoreFlow::Restore(const std::string& gameFolder) {
     // From the question to the end: another installation must not add to the list, nor another
     // restore delete what this one has yet to put back.
     if (!m_lock.TryAcquire(gameFolder.c_str())) {
-        m_face.Say(FormatText(GameFolderLock::kBusyText, gameFolder.c_str()), Tone::Warning);
-        return Result::Busy;
+        m_face.Say(m_lock.RefusalText(gameFolder), Tone::Warning);
+        return m_lock.Refusal() == ERROR_BUSY ? Result::Busy : Result::NoFolder;
     }
     GameBackup backup(gameFolder);
     Result confirmed = Confirm(backup);

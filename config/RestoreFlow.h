@@ -15,7 +15,7 @@ public:
         NothingKept, // there was nothing to restore
         Incomplete,  // some files could not be put back, or the list could not be read whole
         Declined,    // the question was answered with Cancel
-        NoFolder,    // no existing game folder: nothing was done
+        NoFolder,    // no existing game folder, or none its lock can be made in: nothing was done
         Busy,        // another installation or restore holds the game folder: nothing was done
         Stopped,     // the user is leaving: nothing more was said
     };

@@ -33,11 +33,12 @@ bool CGetResults::LogHasText() const {
 bool CGetResults::WaitForEnd() const {
     HANDLE stop = m_run->StopEvent();
     if (!m_process) {
-        // Nothing to wait on but the log: look at it between pauses that a stop cuts short.
+        // Nothing to wait on but the log, which the batch's redirection holds open until the tool
+        // has ended: look at it between pauses that a stop cuts short.
         for (;;) {
             if (m_run->IsStopped())
                 return false;
-            if (LogHasText())
+            if (LogCounter::ProbeWriter(WideText(m_run->LogPath()).c_str()) == ERROR_SUCCESS)
                 return true;
             if (stop)
                 WaitForSingleObject(stop, kPollMs);

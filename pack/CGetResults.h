@@ -24,13 +24,13 @@ public:
     int Run() override;
 
     // Set before the thread starts. The process may be empty when the shell gave none: then
-    // the log is judged once it holds text.
+    // the log is judged once the tool has let go of it.
     std::shared_ptr<PackRun> m_run;
     UniqueKernelHandle m_process;
 
 private:
-    // True once the run has finished (or, without a process, the log holds text); false when
-    // the run was stopped first.
+    // True once the run has finished (or, without a process, its log is there and let go); false
+    // when the run was stopped first.
     bool WaitForEnd() const;
     bool LogHasText() const;
 };

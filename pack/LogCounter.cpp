@@ -1,4 +1,4 @@
-// Counts the success reports in a pack log.
+// Reads a pack log: whether the tool still writes it, and how many success reports it holds.
 #include "pack/LogCounter.h"
 
 #include <windows.h>
@@ -93,4 +93,12 @@ int LogCounter::CountOkPieces(const std::string& logPath) {
             ++count;
     }
     return count;
+}
+
+DWORD LogCounter::ProbeWriter(const wchar_t* logPath) {
+    // Refuses to share writing, so it fails while anyone may write; readers are let in, so that a
+    // watcher counting a finished log and another installer's look never fail each other.
+    UniqueFileHandle file(CreateFileW(logPath, GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return file ? ERROR_SUCCESS : GetLastError();
 }

@@ -1,6 +1,7 @@
 // One launched pack run as its front end and its watcher share it: token, log, stop, verdict.
 #include "pack/PackRun.h"
 
+#include "framework/WideText.h"
 #include "pack/Messages.h"
 
 namespace {
@@ -62,6 +63,16 @@ void PackRun::Stop() {
     ReleaseSRWLockExclusive(&m_lock);
     if (m_stopEvent)
         SetEvent(m_stopEvent.get());
+}
+
+bool PackRun::AwaitLog(DWORD timeoutMs) const {
+    const WideText log(m_logPath);
+    for (DWORD start = GetTickCount();; Sleep(10)) {
+        if (GetFileAttributesW(log.c_str()) != INVALID_FILE_ATTRIBUTES)
+            return true;
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+    }
 }
 
 bool PackRun::IsStopped() {

@@ -34,6 +34,9 @@ public:
     int WaitForEnd();
     void Stop();
     bool IsStopped();
+    // Waits at most timeoutMs for the batch to have made the log: from then on its hold on the log
+    // tells other installers that the tool works on the folder, whoever has left.
+    bool AwaitLog(DWORD timeoutMs) const;
     // Set by Stop, so that a watcher can wait for the run and for a stop in one wait. May be
     // null when the system had no event to give.
     HANDLE StopEvent() const { return m_stopEvent.get(); }

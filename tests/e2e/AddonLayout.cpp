@@ -41,7 +41,7 @@ std::map<std::string, std::string> GameFiles(const std::string& folder) {
     std::map<std::string, std::string> files;
     WalkTree(folder, [&](const std::string& name, const WIN32_FIND_DATAW& found) {
         std::string leaf = name.substr(name.rfind('\\') + 1);
-        if (leaf.rfind("log_", 0) == 0 || leaf == "pack-args.txt")
+        if (leaf.rfind("log_", 0) == 0 || leaf == "pack-args.txt" || leaf == "KSInstaller.lock")
             return;
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             files[name + "\\"] = "";

@@ -34,5 +34,5 @@ private:
 };
 
 // Every file below a game folder with its content and last write time, without what the pack tool
-// itself writes beside it (its log and its record of arguments).
+// itself writes beside it (its log and its record of arguments) and the folder's lock.
 std::map<std::string, std::string> GameFiles(const std::string& folder);

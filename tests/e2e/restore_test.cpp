@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "InstallerRun.h"
+#include "config/GameFolderLock.h"
 #include "framework/WideText.h"
 
 using namespace controls;
@@ -185,6 +186,30 @@ TEST(Restore, TwoWindowsOnOneGameTakeTurnsInEachOrderAndTheLastRestoreGivesTheGa
     Answer(a.driver, "KSInstaller", game.Question());
     Answer(a.driver, "KSInstaller", "The original game files are back.");
     EXPECT_EQ(GameFiles(gameDir), before);
+
+    // D closes at once while its tool packs; the folder stays busy until the tool has ended.
+    game.layout.Game().WriteFile("pack-mode.txt", "slow 6\r\n");
+    InstallerRun d(game.layout);
+    ASSERT_NE(d.window, nullptr);
+    Driver::Click(d.window, kInstall);
+    // Emulated, starting the batch alone may take seconds.
+    for (DWORD start = GetTickCount(); Driver::ItemText(d.window, kStatus).rfind("Packing", 0) != 0 &&
+                                       GetTickCount() - start < 60000;)
+        Sleep(20);
+    ASSERT_EQ(Driver::ItemText(d.window, kStatus).rfind("Packing", 0), 0u);
+    EXPECT_TRUE(d.Exit());
+    PostMessageA(a.window, WM_SYSCOMMAND, kRestoreCommand, 0);
+    Answer(a.driver, "KSInstaller", game.Busy());
+    for (DWORD start = GetTickCount(); !GameFolderLock().TryAcquire(gameDir.c_str()) &&
+                                       GetTickCount() - start < 60000;)
+        Sleep(50);
+    PostMessageA(a.window, WM_SYSCOMMAND, kRestoreCommand, 0);
+    Answer(a.driver, "KSInstaller", game.Question());
+    Answer(a.driver, "KSInstaller", "The original game files are back.");
+    std::map<std::string, std::string> now = GameFiles(gameDir), expected = before;
+    now.erase("pack-mode.txt");
+    expected.erase("pack-mode.txt");
+    EXPECT_EQ(now, expected);
     EXPECT_TRUE(a.Exit());
     EXPECT_TRUE(b.Exit());
 }

@@ -22,6 +22,7 @@ struct Game {
     AddonLayout layout;
     std::string folder;
     GameFolderLock elsewhere; // as another installer would hold it
+    UniqueFileHandle toolLog; // as the batch of a tool that outlived its installer holds it
 
     Game() {
         folder = layout.Game().MakeFolder("Kestrel Squad 2");
@@ -280,7 +281,7 @@ const Row kRows[] = {
                       "The file does not exist: " + g.layout.Program() / "gone-\xC3\xA9.txt",
                       "Keeping the original resource.pff",
                       "Packing resource.pff...",
-                      "Installed.",
+                      "Installed, but 1 of 3 listed files could not be copied.",
                       "Install done."};
      },
      [](const Game& game, const Outcome& outcome) {
@@ -346,6 +347,25 @@ const Row kRows[] = {
      [](const Game& g) {
          return Lines{"Another installation or restore is working on " + g.folder +
                       ". Wait until it has finished, then try again."};
+     },
+     Unchanged},
+    {"RestoreWhileAToolThatOutlivedItsInstallerStillPacks",
+     [](Game& g) {
+         g.toolLog.reset(CreateFileA((g.folder + "\\log_-7.txt").c_str(), GENERIC_WRITE,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, 0, nullptr));
+     },
+     "/S /RESTORE /LOG=\"{log}\" /D={game}", false, 6,
+     [](const Game& g) {
+         return Lines{"Another installation or restore is working on " + g.folder +
+                      ". Wait until it has finished, then try again."};
+     },
+     Unchanged},
+    // Something else in the lock's place: the folder cannot be worked on, and no one is blamed.
+    {"LockCannotBeMade", [](Game& g) { CreateDirectoryA((g.folder + "\\KSInstaller.lock").c_str(), nullptr); },
+     "/S /LOG=\"{log}\" /D={game}", false, 2,
+     [](const Game& g) {
+         return Lines{"The game folder " + g.folder +
+                      " cannot be locked: its lock file KSInstaller.lock cannot be created there (error *"};
      },
      Unchanged},
     // A line it cannot read stays, with what it may name: the restore is not complete.

@@ -82,15 +82,21 @@ TEST(CGetResults, RunThatEndsWithoutLogTextIsReportedAsNothingCountedInsteadOfWa
     }
 }
 
-TEST(CGetResults, WithoutAProcessWaitsForLogText) {
-    WatchedRun w(1, false);
-    w.folder.WriteFile("log_1.txt", "");
+TEST(CGetResults, WithoutAProcessJudgesTheLogOnlyOnceTheToolHasLetGoOfIt) {
+    WatchedRun w(2, false);
     ASSERT_TRUE(w.window.WaitFor(kMsgPackBegins, 5000));
-    w.window.Pump(300);
-    EXPECT_EQ(w.window.m_reports.size(), 1u);
-    w.folder.WriteFile("log_1.txt", "x OK\r\n");
+    {
+        // Held as the batch's redirection holds it while the tool runs: its first line is no verdict.
+        UniqueFileHandle log(CreateFileA((w.folder / "log_1.txt").c_str(), GENERIC_WRITE,
+                                         FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, 0, nullptr));
+        DWORD written = 0;
+        ASSERT_TRUE(WriteFile(log.get(), "a OK\r\n", 6, &written, nullptr));
+        w.window.Pump(300);
+        EXPECT_EQ(w.window.m_reports.size(), 1u);
+        ASSERT_TRUE(WriteFile(log.get(), "b OK\r\n", 6, &written, nullptr));
+    }
     ASSERT_TRUE(w.Done());
-    EXPECT_EQ(w.window.m_reports.back().lParam, MAKELPARAM(1, 1));
+    EXPECT_EQ(w.window.m_reports.back().lParam, MAKELPARAM(2, 2));
 }
 
 TEST(CGetResults, ProcessThatCannotBeWaitedOnCountsAsEndedInsteadOfSpinning) {
