@@ -329,7 +329,8 @@ const Row kRows[] = {
      [](const Game& g) {
          return Lines{"Copying caf\xEF\xBF\xBD.txt (1 of 1)",
                       "The file does not exist: " + g.layout.Program() / "caf\xEF\xBF\xBD.txt",
-                      "Source and destination files unspecified.  Can't pack."};
+                      "Source and destination files unspecified.  Can't pack.",
+                      "Installed, but 1 of 1 listed file could not be copied."};
      },
      Unchanged},
     {"LicenceNotAccepted", [](Game& g) { g.AddKeys(std::string("eula_text=") + kLicence + "\r\n"); },
