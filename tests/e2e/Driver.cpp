@@ -105,11 +105,9 @@ bool Driver::WaitForExit(DWORD timeoutMs) const {
 std::string Driver::Text(HWND window) {
     // WM_GETTEXT is carried across processes, so it reads another process's controls too; the
     // wide form reads them exactly, in any script.
-    DWORD_PTR length = 0;
-    if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kTimeoutMs, &length))
-        return std::string();
-    // A licence may be as long as a profile string: 32,767 characters.
-    std::vector<wchar_t> text(std::min<DWORD_PTR>(length, 32767) + 1);
+    // One read into room for the longest text, a licence of 32,767 characters: a length asked for
+    // first may be that of the text before, when the window changes it between the two.
+    std::vector<wchar_t> text(32768);
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
                              SMTO_ABORTIFHUNG, kTimeoutMs, &copied))
