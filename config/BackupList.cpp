@@ -2,7 +2,6 @@
 #include "config/BackupList.h"
 
 #include <cstring>
-#include <memory>
 
 #include "config/RelativeName.h"
 #include "framework/DiskStep.h"
@@ -33,15 +32,16 @@ DWORD WriteText(HANDLE file, const std::string& text) {
 // program or cut short would have its first originals kept again over the old ones and its unread
 // lines cut off by the next append.
 DWORD ReadWhole(HANDLE file, std::string& text) {
-    std::unique_ptr<char[]> buffer(new char[kMaxListSize]);
-    DWORD size = 0;
-    for (DWORD got = 1; got > 0 && size < kMaxListSize; size += got) {
-        if (!ReadFile(file, buffer.get() + size, kMaxListSize - size, &got, nullptr))
+    // Lists are small: read in pieces rather than into a buffer of the largest size on every load.
+    char piece[4096];
+    text.clear();
+    for (DWORD got = 1; got > 0;) {
+        if (!ReadFile(file, piece, sizeof piece, &got, nullptr))
             return GetLastError();
+        if (text.size() + got >= kMaxListSize)
+            return ERROR_FILE_TOO_LARGE;
+        text.append(piece, got);
     }
-    if (size == kMaxListSize)
-        return ERROR_FILE_TOO_LARGE;
-    text.assign(buffer.get(), size);
     return ERROR_SUCCESS;
 }
 

@@ -10,11 +10,14 @@
 namespace {
 // Reads and writes the whole piece, since either call may do less than asked.
 DWORD CopyPieces(HANDLE source, HANDLE target, ULONGLONG total, FileTransfer::Progress* progress) {
-    std::unique_ptr<char[]> buffer(new char[FileTransfer::kPieceSize]);
+    // No bigger than the file: most game files are small, and a fresh large buffer costs more than
+    // the copy.
+    const DWORD size = total < FileTransfer::kPieceSize ? static_cast<DWORD>(total) + 1 : FileTransfer::kPieceSize;
+    std::unique_ptr<char[]> buffer(new char[size]);
     ULONGLONG done = 0;
     for (;;) {
         DWORD read = 0;
-        if (!ReadFile(source, buffer.get(), FileTransfer::kPieceSize, &read, nullptr))
+        if (!ReadFile(source, buffer.get(), size, &read, nullptr))
             return GetLastError();
         if (read == 0)
             return ERROR_SUCCESS;
@@ -43,10 +46,19 @@ DWORD FileTransfer::CopyWhole(const char* from, const char* to, const char* temp
                                         OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!source)
         return GetLastError();
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!GetFileInformationByHandle(source.get(), &info))
+    // Not GetFileInformationByHandle: it asks the volume for its serial number too, which is a
+    // round trip to another process under Wine and costs more than copying a small file.
+    FILE_BASIC_INFO info;
+    LARGE_INTEGER size;
+    if (!GetFileInformationByHandleEx(source.get(), FileBasicInfo, &info, sizeof info) ||
+        !GetFileSizeEx(source.get(), &size))
         return GetLastError();
-    ULONGLONG total = (static_cast<ULONGLONG>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    const ULONGLONG total = static_cast<ULONGLONG>(size.QuadPart);
+    const auto time = [](const LARGE_INTEGER& at) {
+        return FILETIME{at.LowPart, static_cast<DWORD>(at.HighPart)};
+    };
+    const FILETIME created = time(info.CreationTime), accessed = time(info.LastAccessTime),
+                   written = time(info.LastWriteTime);
 
     DWORD error;
     {
@@ -56,7 +68,7 @@ DWORD FileTransfer::CopyWhole(const char* from, const char* to, const char* temp
             return GetLastError();
         error = CopyPieces(source.get(), target.get(), total, progress);
         if (error == ERROR_SUCCESS &&
-            !SetFileTime(target.get(), &info.ftCreationTime, &info.ftLastAccessTime, &info.ftLastWriteTime))
+            !SetFileTime(target.get(), &created, &accessed, &written))
             error = GetLastError();
         // On disk before it replaces anything: a power cut then leaves the old file or the new one.
         if (error == ERROR_SUCCESS)
@@ -64,8 +76,8 @@ DWORD FileTransfer::CopyWhole(const char* from, const char* to, const char* temp
     }
     const DWORD kept =
         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-    if (error == ERROR_SUCCESS && (info.dwFileAttributes & kept) &&
-        !SetFileAttributesW(temporary.c_str(), info.dwFileAttributes & kept))
+    if (error == ERROR_SUCCESS && (info.FileAttributes & kept) &&
+        !SetFileAttributesW(temporary.c_str(), info.FileAttributes & kept))
         error = GetLastError();
     // The temporary file may lie on another volume than `to` (a folder linked to another drive):
     // then it is copied there, and the file it replaces is still kept or still the old one.

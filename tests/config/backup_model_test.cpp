@@ -67,6 +67,23 @@ void Replace(std::string& text, const std::string& from, const std::string& to) 
         text.replace(at, from.size(), to);
 }
 
+// A list saved as UTF-16 is edited in its own code units, as an editor would.
+size_t Unit(const std::string& text) {
+    return text.compare(0, 2, "\xFF\xFE") == 0 ? 2 : 1;
+}
+
+// `ascii` (spelled in the list's own units) at or after `from`, on a unit's boundary.
+size_t FindUnit(const std::string& text, const char* ascii, size_t from) {
+    std::string units;
+    for (const char* c = ascii; *c; ++c)
+        units += Unit(text) == 2 ? std::string{*c, '\0'} : std::string(1, *c);
+    for (size_t at = from; (at = text.find(units, at)) != std::string::npos; ++at) {
+        if (at % Unit(text) == 0)
+            return at;
+    }
+    return std::string::npos;
+}
+
 class Model {
 public:
     explicit Model(const std::string& root) : m_root(root), m_game(root + "\\game"), m_addon(root + "\\addon") {}
@@ -147,7 +164,6 @@ private:
         m_block = block;
         RemoveTree(m_root);
         CreateDirectoryA(m_root.c_str(), nullptr);
-        Write(m_addon + "\\x", "");
         std::mt19937 random(block);
         for (const char* folder : {"data", "Data Files"})
             Write(m_game + "\\" + folder + "\\keep.me", "folder");
@@ -164,6 +180,9 @@ private:
         wchar_t resolved[MAX_PATH];
         if (!GetLongPathNameW(WideText(m_game + "\\" + m_short.substr(0, m_short.find('\\'))).c_str(), resolved, MAX_PATH))
             m_short = "data files\\tex.dds";
+        // The add-on's files once per block: what the promise is about is the game's own.
+        for (const std::string& name : kNames)
+            Write(m_addon + "\\" + (name == "~short" ? m_short : name), "add-on " + name + std::to_string(block));
     }
 
     // Every game file there before the first installation has its bytes in place or kept.
@@ -196,7 +215,6 @@ private:
                 continue;
             std::string listed = name == "~short" ? m_short : name;
             ini += "copy_file_" + std::to_string(++count) + "=" + listed + "\r\n";
-            Write(m_addon + "\\" + listed, "add-on " + std::to_string(r()));
         }
         settings.m_iniPath = m_addon + "\\install.ini";
         Write(settings.m_iniPath, ini);
@@ -240,9 +258,10 @@ private:
         case Edit::NoFinalEnd:
             if (!ended || lines.empty())
                 return;
-            undo.to = lines.back();
-            undo.from = undo.to.substr(0, undo.to.size() - 2);
+            // The last line only, whatever ends the lines before it.
             text.resize(text.size() - 2);
+            undo.from = text.substr(text.find_last_of("\r\n") + 1);
+            undo.to = undo.from + "\r\n";
             break;
         case Edit::Blank:
         case Edit::Case:
@@ -255,10 +274,12 @@ private:
                                                   : "retained" + line.substr(line.find(' '));
             Replace(text, undo.to, undo.from);
             break;
-        case Edit::CrOnly:
-            for (size_t at; (at = text.find("\r\n")) != std::string::npos;)
-                text.erase(at + 1, 1);
+        case Edit::CrOnly: {
+            const size_t unit = Unit(text);
+            for (size_t at = 0; (at = FindUnit(text, "\r\n", at)) != std::string::npos;)
+                text.erase(at + unit, unit);
             break;
+        }
         case Edit::Wide: {
             if (text.compare(0, 2, "\xFF\xFE") == 0 || !IsUtf8(text.data(), text.size()))
                 return;
@@ -292,12 +313,14 @@ private:
                 text.compare(text.size() - undo.from.size(), undo.from.size(), undo.from) == 0)
                 text += "\r\n";
             break;
-        case Edit::CrOnly:
-            for (size_t at = 0; (at = text.find('\r', at)) != std::string::npos; at += 2) {
-                if (text.compare(at, 2, "\r\n") != 0)
-                    text.insert(at + 1, "\n");
+        case Edit::CrOnly: {
+            const size_t unit = Unit(text);
+            for (size_t at = 0; (at = FindUnit(text, "\r", at)) != std::string::npos; at += 2 * unit) {
+                if (FindUnit(text, "\r\n", at) != at)
+                    text.insert(at + unit, std::string("\n\0", unit));
             }
             break;
+        }
         case Edit::Wide:
             if (text.compare(0, 2, "\xFF\xFE") == 0) {
                 std::vector<wchar_t> wide((text.size() - 2) / 2 + 1, L'\0');
@@ -348,7 +371,7 @@ TEST(BackupModel, NoSequenceOfInstallsCrashesEditsAndRestoresLosesAnOriginal) {
     const unsigned seed = replay ? static_cast<unsigned>(strtoul(replay, nullptr, 10))
                           : soak ? static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count())
                                  : 1u;
-    const int sequences = replay ? 1 : soak ? atoi(soak) : 150;
+    const int sequences = replay ? 1 : soak ? atoi(soak) : 2000;
     DiskStep::s_hook = &Strike;
     Model model(root);
     std::string failure;
