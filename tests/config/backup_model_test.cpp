@@ -45,7 +45,7 @@ DWORD Strike(DiskStep::Kind kind, DWORD size) {
     return g_fault.dead && kind == DiskStep::Kind::Write ? static_cast<DWORD>(size * g_fault.tear) : 0;
 }
 
-enum class Edit { NoFinalEnd, Blank, Case, CrOnly, Wide, Unknown, Mark, LaterLine, Count };
+enum class Edit { Torn, Blank, Case, CrOnly, Wide, Unknown, Mark, LaterLine, Count };
 
 struct Step {
     enum Kind { Install, EditList, Restore } kind;
@@ -255,14 +255,16 @@ private:
         const bool ended = text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0;
         Undo undo{static_cast<Edit>(r() % static_cast<unsigned>(Edit::Count)), "", ""};
         switch (undo.edit) {
-        case Edit::NoFinalEnd:
+        case Edit::Torn: {
+            // A crash or an editor cut the last line anywhere: inside a character, or just its end.
             if (!ended || lines.empty())
                 return;
-            // The last line only, whatever ends the lines before it.
-            text.resize(text.size() - 2);
-            undo.from = text.substr(text.find_last_of("\r\n") + 1);
-            undo.to = undo.from + "\r\n";
+            const size_t start = text.find_last_of("\r\n", text.size() - 3) + 1;
+            undo.to = text.substr(start);
+            undo.from = undo.to.substr(0, 1 + r() % (undo.to.size() - 2));
+            text.resize(start + undo.from.size());
             break;
+        }
         case Edit::Blank:
         case Edit::Case:
         case Edit::Unknown:
@@ -308,10 +310,10 @@ private:
 
     static void UndoEdit(const Undo& undo, std::string& text) {
         switch (undo.edit) {
-        case Edit::NoFinalEnd:
+        case Edit::Torn:
             if (text.size() >= undo.from.size() &&
                 text.compare(text.size() - undo.from.size(), undo.from.size(), undo.from) == 0)
-                text += "\r\n";
+                text.replace(text.size() - undo.from.size(), undo.from.size(), undo.to);
             break;
         case Edit::CrOnly: {
             const size_t unit = Unit(text);
