@@ -3,6 +3,7 @@
 
 #include <cstring>
 
+#include "config/GameFolderLock.h"
 #include "config/RelativeName.h"
 #include "framework/DiskStep.h"
 #include "framework/Handles.h"
@@ -17,6 +18,7 @@ const char* const kKept = "kept ";
 const char* const kAdded = "added ";
 const char* const kByteOrderMark = "\xEF\xBB\xBF";
 const char* const kWideByteOrderMark = "\xFF\xFE";
+const char* const kBigEndianByteOrderMark = "\xFE\xFF";
 
 bool StartsWith(const std::string& text, const char* start) {
     return text.compare(0, strlen(start), start) == 0;
@@ -45,11 +47,18 @@ DWORD ReadWhole(HANDLE file, std::string& text) {
     return ERROR_SUCCESS;
 }
 
-// An editor may save the list as UTF-16; it is read as the text it is, and goes over to UTF-8 at
-// the next line written.
+// An editor may save the list as UTF-16, either byte order; it is read as the text it is, and goes
+// over to UTF-8 at the next line written. Other text is as it was.
 std::string FromWide(const std::string& bytes) {
-    const int length = static_cast<int>(bytes.size() / 2 - 1);
-    return length > 0 ? Utf8Of(reinterpret_cast<const wchar_t*>(bytes.data() + 2), length) : std::string();
+    const bool big = StartsWith(bytes, kBigEndianByteOrderMark);
+    if (!big && !StartsWith(bytes, kWideByteOrderMark))
+        return bytes;
+    std::vector<wchar_t> wide(bytes.size() / 2);
+    for (size_t at = 1; at < wide.size(); ++at) {
+        const unsigned char first = bytes[2 * at], second = bytes[2 * at + 1];
+        wide[at - 1] = static_cast<wchar_t>(big ? first << 8 | second : second << 8 | first);
+    }
+    return wide.size() > 1 ? Utf8Of(wide.data(), static_cast<int>(wide.size() - 1)) : std::string();
 }
 
 // Where the last line starts when it has no line end; the text's size when it has one.
@@ -77,7 +86,9 @@ bool BackupList::IsReserved(const std::string& given) const {
     if (RelativeName::SameName(name.substr(0, name.find('\\')), kFolderName) ||
         RelativeName::SameName(name.substr(0, name.find('\\')), kWorkFolder))
         return true;
-    if (RelativeName::SameName(name, kFileName) || RelativeName::SameName(name, kTemporaryName))
+    // The folder's lock is held by whoever works on it: no line may ask for it.
+    if (RelativeName::SameName(name, kFileName) || RelativeName::SameName(name, kTemporaryName) ||
+        RelativeName::SameName(name, Utf8Of(GameFolderLock::kFileName)))
         return true;
     // By a short name inside the backup, its kept copy would be some other file there.
     return !RelativeName::SameName(RelativeName::LongName(BackupFolder(), name), name);
@@ -148,7 +159,8 @@ bool BackupList::Load() {
         // kept", which would keep again over the originals there once it is back.
         WIN32_FIND_DATAW found;
         UniqueFindHandle self(FindFirstFileW(WideText(BackupFolder()).c_str(), &found));
-        if (self && !UniqueFindHandle(FindFirstFileW(WideText(BackupFolder() + "\\*").c_str(), &found))) {
+        if (self && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            !UniqueFindHandle(FindFirstFileW(WideText(BackupFolder() + "\\*").c_str(), &found))) {
             m_unreachable = true;
             m_loadError = ERROR_PATH_NOT_FOUND;
         }
@@ -160,8 +172,7 @@ bool BackupList::Load() {
         return false;
     // An editor may have put a byte-order mark before the first line.
     std::string::size_type start = 0;
-    if (StartsWith(text, kWideByteOrderMark))
-        text = FromWide(text);
+    text = FromWide(text);
     if (StartsWith(text, kByteOrderMark))
         start = strlen(kByteOrderMark);
     // CR LF, LF or CR alone end a line; no name holds either.
@@ -191,8 +202,7 @@ DWORD BackupList::Append(const Entry& entry) {
                 return error;
         }
     }
-    if (StartsWith(text, kWideByteOrderMark))
-        text = FromWide(text);
+    text = FromWide(text);
     // A last line without its end stays so, after the new one: appended to, it would read as some
     // other name. The list changes in one step, so a crash never tears a line; the lines there stay
     // word for word.

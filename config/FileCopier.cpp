@@ -42,7 +42,8 @@ int FileCopier::CopyListedFiles(const std::string& gameFolder) {
     const int count = static_cast<int>(names.size());
     m_listed = count;
     int copied = 0;
-    for (int number = 1; number <= count; ++number) {
+    // Once the user is leaving, nothing more is started; what was done is listed as it is.
+    for (int number = 1; number <= count && !m_settings.m_owner->Leaving(); ++number) {
         const std::string& name = names[number - 1];
         m_settings.m_owner->CopyBegins(name, number, count);
         std::string source;
@@ -66,6 +67,11 @@ int FileCopier::CopyListedFiles(const std::string& gameFolder) {
         DWORD error = KeepTask::KeepFor(*m_settings.m_owner, backup, name, &kept);
         if (error == ERROR_CANCELLED)
             break;
+        // Listed as added, but no copy will follow: the line goes again.
+        if (error == ERROR_SUCCESS && m_settings.m_owner->Leaving()) {
+            backup.TakeBack(name);
+            break;
+        }
         if (error) {
             m_settings.m_owner->ShowWarning(FormatText("The game file %s could not be kept before it is "
                                                        "replaced (error %lu), so it was left as it is.",

@@ -53,18 +53,15 @@ void RemoveFolder(const std::string& folder) {
 }
 } // namespace
 
-DWORD GameBackup::MakeFoldersFor(const std::string& name) const {
-    std::string folder = m_list.BackupFolder();
-    for (std::string::size_type at = 0;; ++at) {
+DWORD GameBackup::MakeFoldersFor(const std::string& root, const std::string& name, bool withRoot) {
+    for (std::string::size_type slash = withRoot ? 0 : name.find('\\'); slash != std::string::npos;
+         slash = name.find('\\', slash + 1)) {
+        const std::string folder = slash ? root + "\\" + name.substr(0, slash) : root;
         DWORD error = DiskStep::MakeFolder(WideText(folder).c_str());
         if (error != ERROR_SUCCESS && error != ERROR_ALREADY_EXISTS)
             return error;
-        std::string::size_type slash = name.find('\\', at);
-        if (slash == std::string::npos)
-            return ERROR_SUCCESS;
-        folder = KeptPath(name.substr(0, slash));
-        at = slash;
     }
+    return ERROR_SUCCESS;
 }
 
 std::string GameBackup::TemporaryPath() const {
@@ -72,7 +69,7 @@ std::string GameBackup::TemporaryPath() const {
 }
 
 DWORD GameBackup::MakeWorkFolder() const {
-    return MakeFoldersFor(std::string(BackupList::kWorkFolder) + "\\file");
+    return MakeFoldersFor(m_list.BackupFolder(), std::string(BackupList::kWorkFolder) + "\\file", true);
 }
 
 std::string GameBackup::ListName(const std::string& name) const {
@@ -120,7 +117,7 @@ DWORD GameBackup::Keep(const std::string& requested, FileTransfer::Progress* pro
     } else if (attributes & FILE_ATTRIBUTE_DIRECTORY) {
         return ERROR_SUCCESS; // a folder is never replaced by a file copy
     }
-    DWORD error = MakeFoldersFor(name);
+    DWORD error = MakeFoldersFor(m_list.BackupFolder(), name, true);
     if (error == ERROR_SUCCESS)
         error = MakeWorkFolder();
     if (error == ERROR_SUCCESS && exists)
@@ -171,7 +168,11 @@ DWORD GameBackup::RestoreOne(const BackupList::Entry& entry, FileTransfer::Progr
     }
     DWORD error = ERROR_SUCCESS;
     if (entry.kept) {
+        // A folder the player removed since comes back with the file it held.
         error = MakeWorkFolder();
+        if (error == ERROR_SUCCESS &&
+            GetFileAttributesW(WideText(KeptPath(entry.name)).c_str()) != INVALID_FILE_ATTRIBUTES)
+            error = MakeFoldersFor(m_list.GameFolder(), entry.name, false);
         if (error == ERROR_SUCCESS)
             error = FileTransfer::CopyWhole(KeptPath(entry.name).c_str(), gameFile.c_str(), TemporaryPath().c_str(),
                                             progress);

@@ -51,7 +51,8 @@ private:
     // Names are listed in their long form with backslashes, however install.ini writes them.
     std::string ListName(const std::string& name) const;
     std::string KeptPath(const std::string& name) const { return m_list.BackupFolder() + "\\" + name; }
-    DWORD MakeFoldersFor(const std::string& name) const;
+    // The folders `name` lies in below `root` (and `root` itself withRoot), made where missing.
+    static DWORD MakeFoldersFor(const std::string& root, const std::string& name, bool withRoot);
     DWORD MakeWorkFolder() const;
     DWORD RestoreOne(const BackupList::Entry& entry, FileTransfer::Progress* progress);
 

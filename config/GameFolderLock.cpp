@@ -129,7 +129,7 @@ bool GameFolderLock::TryAcquire(const char* gameFolder) {
         m_refusal = ERROR_PATH_NOT_FOUND;
         return false;
     }
-    wcscpy(path + length, L"KSInstaller.lock");
+    wcscpy(path + length, kFileName);
     m_refusal = Take(path, m_file);
     // Looked at under the lock: no installation of ours can launch a tool meanwhile.
     if (m_refusal == ERROR_SUCCESS && PackToolAtWork(path, length)) {

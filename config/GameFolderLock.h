@@ -13,6 +13,7 @@
 // the tool ends, keeps the folder busy meanwhile.
 class GameFolderLock {
 public:
+    static constexpr const wchar_t* kFileName = L"KSInstaller.lock";
     // What a window says when it finds the folder taken; %s is the game folder.
     static constexpr const char* kBusyText =
         "Another installation or restore is working on %s. Wait until it has finished, then try again.";

@@ -189,7 +189,14 @@ bool InstallSettings::RunPackJob(bool addMSwitch) {
     // A large archive takes a while to copy: the window keeps answering meanwhile.
     inputs.keepOriginal = [this](const std::string& name) {
         GameBackup backup(m_gameFolder);
-        return KeepTask::KeepFor(*m_owner, backup, name);
+        DWORD error = KeepTask::KeepFor(*m_owner, backup, name);
+        // The user left as it was kept: the tool is not started, so an archive listed as added
+        // is none of ours.
+        if (error == ERROR_SUCCESS && m_owner->Leaving()) {
+            backup.TakeBack(name);
+            error = ERROR_CANCELLED;
+        }
+        return error;
     };
     return PackJob(std::move(inputs), *m_owner).Run(addMSwitch);
 }

@@ -83,9 +83,7 @@ DWORD BackgroundWork::Run(Task& task, Watcher& watcher, HWND dialog) {
     }
     if (quit)
         PostQuitMessage(static_cast<int>(quitCode));
-    // A press that came as the work got to its end was handled above: once the user is leaving,
-    // work that reached its end all the same counts as stopped, so that nothing follows it.
-    if (quit || watcher.WantsStop())
-        return ERROR_CANCELLED;
+    // A press that came as the work got to its end was handled above; the work's own result says
+    // what is on the disk, and the caller, which asks whether the user is leaving, does nothing more.
     return job.result;
 }

@@ -31,8 +31,8 @@ public:
     static constexpr DWORD kTickMs = 50;
 
     // Runs `task` on a new thread and, until it has ended, handles this thread's messages, the
-    // keys of `dialog` included. Returns the task's result, or ERROR_CANCELLED when the watcher
-    // wants the work stopped by the time it has ended; the task runs here when no thread can be
-    // made.
+    // keys of `dialog` included. Returns the task's own result: ERROR_CANCELLED only when it
+    // stopped short, not when it got to its end as the watcher came to want it stopped. The task runs
+    // here when no thread can be made.
     static DWORD Run(Task& task, Watcher& watcher, HWND dialog);
 };

@@ -20,7 +20,7 @@ DWORD RecordingOwner::RunFileWork(BackgroundWork::Task& work) {
     struct GoOn : FileTransfer::Progress {
         bool OnCopied(ULONGLONG, ULONGLONG) override { return true; }
     } progress;
-    if (++m_workCalls == m_leaveAt)
+    if (++m_workCalls == m_leaveAt && !m_leaveLate)
         return ERROR_CANCELLED;
     return work.Run(progress);
 }

@@ -28,7 +28,7 @@ public:
     void CopyBegins(const std::string& name, int number, int count) override;
     void KeepBegins(const std::string& name) override { m_copiesBegun.push_back("keep " + name); }
     // Runs the work here, but answers ERROR_CANCELLED for the piece numbered m_leaveAt, from
-    // which on the user is leaving.
+    // which on the user is leaving; with m_leaveLate that piece gets to its end first.
     DWORD RunFileWork(BackgroundWork::Task& work) override;
     void WorkBegins(const char*) override {}
     void ShowOutcome(const char*, bool) override {}
@@ -40,5 +40,6 @@ public:
     std::vector<std::shared_ptr<PackRun>> m_runs;
     std::vector<std::string> m_copiesBegun; // "name number/count"
     int m_leaveAt = 0;
+    bool m_leaveLate = false;
     int m_workCalls = 0;
 };

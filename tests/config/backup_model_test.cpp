@@ -69,14 +69,14 @@ void Replace(std::string& text, const std::string& from, const std::string& to) 
 
 // A list saved as UTF-16 is edited in its own code units, as an editor would.
 size_t Unit(const std::string& text) {
-    return text.compare(0, 2, "\xFF\xFE") == 0 ? 2 : 1;
+    return text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0 ? 2 : 1;
 }
 
 // `ascii` (spelled in the list's own units) at or after `from`, on a unit's boundary.
 size_t FindUnit(const std::string& text, const char* ascii, size_t from) {
     std::string units;
     for (const char* c = ascii; *c; ++c)
-        units += Unit(text) == 2 ? std::string{*c, '\0'} : std::string(1, *c);
+        units += Unit(text) == 1 ? std::string(1, *c) : text[0] == '\xFE' ? std::string{'\0', *c} : std::string{*c, '\0'};
     for (size_t at = from; (at = text.find(units, at)) != std::string::npos; ++at) {
         if (at % Unit(text) == 0)
             return at;
@@ -283,15 +283,21 @@ private:
             break;
         }
         case Edit::Wide: {
-            if (text.compare(0, 2, "\xFF\xFE") == 0 || !IsUtf8(text.data(), text.size()))
+            // Either byte order, as editors offer both.
+            if (Unit(text) == 2 || !IsUtf8(text.data(), text.size()))
                 return;
             const WideText wide(text);
-            text = "\xFF\xFE" + std::string(reinterpret_cast<const char*>(wide.c_str()), wide.Length() * 2);
+            const bool big = r() % 2;
+            text = big ? "\xFE\xFF" : "\xFF\xFE";
+            for (int at = 0; at < wide.Length(); ++at) {
+                const char low = static_cast<char>(wide.c_str()[at]), high = static_cast<char>(wide.c_str()[at] >> 8);
+                text += big ? std::string{high, low} : std::string{low, high};
+            }
             break;
         }
         case Edit::Mark:
             // No editor marks a UTF-16 text as UTF-8 as well.
-            if (text.compare(0, 3, "\xEF\xBB\xBF") == 0 || text.compare(0, 2, "\xFF\xFE") == 0)
+            if (text.compare(0, 3, "\xEF\xBB\xBF") == 0 || Unit(text) == 2)
                 return;
             text = "\xEF\xBB\xBF" + text;
             break;
@@ -324,9 +330,13 @@ private:
             break;
         }
         case Edit::Wide:
-            if (text.compare(0, 2, "\xFF\xFE") == 0) {
+            if (Unit(text) == 2) {
+                const bool big = text[0] == '\xFE';
                 std::vector<wchar_t> wide((text.size() - 2) / 2 + 1, L'\0');
-                memcpy(wide.data(), text.data() + 2, (wide.size() - 1) * 2);
+                for (size_t at = 0; at + 1 < wide.size(); ++at) {
+                    const unsigned char first = text[2 + 2 * at], second = text[3 + 2 * at];
+                    wide[at] = static_cast<wchar_t>(big ? first << 8 | second : second << 8 | first);
+                }
                 text = Utf8Of(wide.data(), static_cast<int>(wide.size() - 1));
             }
             break;

@@ -106,6 +106,27 @@ TEST(FileCopier, TellsEachFileWithItsNumberAndStopsSilentlyWhenTheUserLeaves) {
               (std::vector<std::string>{"a.txt 1/4", "missing.txt 2/4", "b.txt 3/4", "c.txt 4/4"}));
 }
 
+// Exit pressed as a piece of work for a file the game did not have got to its end: the list says
+// exactly what is on the disk, so a restore removes the add-on's file and nothing the player makes.
+TEST(FileCopier, WorkThatEndsAsTheUserLeavesIsListedAsItIs) {
+    const struct {
+        int leaveAt; // 1: as its line was written, 2: as its copy ended
+        const char* list;
+    } rows[] = {{1, ""}, {2, "added new.txt\r\n"}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.leaveAt);
+        CopyFixture f("copy_file_1=new.txt\r\ncopy_file_2=b.txt\r\n");
+        f.program.WriteFile("new.txt", "add-on");
+        f.program.WriteFile("b.txt", "add-on");
+        f.owner.m_leaveAt = row.leaveAt;
+        f.owner.m_leaveLate = true;
+        FileCopier(f.settings).CopyListedFiles(f.game.Path());
+        EXPECT_EQ(PathExists(f.game / "new.txt"), row.leaveAt == 2);
+        EXPECT_FALSE(PathExists(f.game / "b.txt"));
+        EXPECT_EQ(ReadWholeFile(f.game / "KSInstaller Backup\\KSInstaller Backup.txt"), row.list);
+    }
+}
+
 TEST(FileCopier, LeavesAGameFileWhoseOriginalCannotBeKeptAndGoesOn) {
     CopyFixture f("copy_file_1=a.txt\r\ncopy_file_2=b.txt\r\n");
     f.program.WriteFile("a.txt", "new a");

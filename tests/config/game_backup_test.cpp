@@ -241,4 +241,15 @@ TEST(GameBackup, BackupFolderThatIsALinkIsRemovedAsALinkAndWhatItLeadsToStays) {
     game.WriteFile(kList, "moved x\r\n");
     EXPECT_EQ(RestoreFlow(owner).Restore(game.Path()), RestoreFlow::Result::Incomplete);
     EXPECT_NE(owner.m_notices.back().text, "The original game files are back.");
+    // A line naming the folder's lock is refused, not failed on for ever; a kept file's folder that
+    // the player removed comes back with it.
+    game.WriteFile("KSInstaller Backup\\data\\gui.txt", "original data");
+    game.WriteFile(kList, "added KSInstaller.lock\r\nkept data\\gui.txt\r\n");
+    EXPECT_EQ(RestoreFlow(owner).Restore(game.Path()), RestoreFlow::Result::Incomplete);
+    EXPECT_EQ(owner.m_notices.back().text.find("close the game"), std::string::npos);
+    EXPECT_EQ(ReadWholeFile(game / "data\\gui.txt"), "original data");
+    // A file of the backup's name is no drive to connect: nothing was kept there.
+    TempFolder plain;
+    plain.WriteFile("KSInstaller Backup", "the player's");
+    EXPECT_EQ(RestoreFlow(owner).Restore(plain.Path()), RestoreFlow::Result::NothingKept);
 }
