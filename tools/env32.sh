@@ -35,7 +35,13 @@ PROBE=$CACHE/qemu/probe-i386
 EXEC_ENV=(WINESERVER=/usr/lib/wine/wineserver64)
 # Where qemu is forced, `run` gets a user namespace and with it a binfmt_misc of its own: the
 # machine's registrations, which other runs rely on, stay as they are.
-if [ -n "${KS_ENV32_EMULATE:-}" ]; then FORCED=(--user --map-root-user); else FORCED=(); fi
+# A chroot may make no user namespace (the kernel refuses one to a chrooted process): there the
+# machine's binfmt_misc serves, which forces nothing, so it does only where the kernel runs no i386
+# program itself, and `ensure` says which.
+FORCED=() SHARED_EMULATION=""
+if [ -n "${KS_ENV32_EMULATE:-}" ]; then
+  if unshare --user --map-root-user true 2>/dev/null; then FORCED=(--user --map-root-user); else SHARED_EMULATION=1; fi
+fi
 
 # The host's own packages stay as they are: downloads use a private apt state in the cache.
 host_apt() {
@@ -145,10 +151,12 @@ ensure() {
   NS_USER=("${FORCED[@]}")
   local machine
   machine=$(in_ns "" chroot "$CHROOT" /bin/uname -m) || die "i386 programs do not run in $CHROOT (qemu through binfmt_misc)"
-  [ ${#FORCED[@]} -eq 0 ] && return
+  [ ${#FORCED[@]} -eq 0 ] && [ -z "$SHARED_EMULATION" ] && return
   # qemu calls its machine i686; the kernel, running an i386 program itself, x86_64.
+  [ -z "$SHARED_EMULATION" ] || [ "$machine" = i686 ] ||
+    die "KS_ENV32_EMULATE is set, but no user namespace can be made here (a chroot?) and this kernel runs i386 programs itself"
   [ "$machine" = i686 ] || die "KS_ENV32_EMULATE is set, but i386 programs run without qemu ($machine)"
-  say "every i386 program runs through qemu (KS_ENV32_EMULATE)"
+  say "every i386 program runs through qemu (KS_ENV32_EMULATE${SHARED_EMULATION:+; no user namespace here, and this kernel runs no i386 program itself})"
 }
 
 case "${1:-}" in
