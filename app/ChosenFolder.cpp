@@ -3,9 +3,9 @@
 
 #include <windows.h>
 
-#include "config/InstallSettings.h"
 #include "framework/Utf8.h"
 #include "framework/WideText.h"
+#include "settings/InstallSettings.h"
 
 namespace {
 

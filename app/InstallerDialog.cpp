@@ -5,11 +5,11 @@
 
 #include "app/AboutDialog.h"
 #include "app/ChosenFolder.h"
-#include "config/RestoreFlow.h"
 #include "folders/CFindFolder.h"
 #include "framework/Application.h"
 #include "framework/MessageBoxes.h"
 #include "framework/WideText.h"
+#include "install/RestoreFlow.h"
 #include "pack/Messages.h"
 #include "pack/PackRun.h"
 #include "res/resource.h"
@@ -42,7 +42,6 @@ const MessageEntry<InstallerDialog> InstallerDialog::kMessageMap[] = {
 InstallerDialog::InstallerDialog(HWND parent) : Dialog(IDD_KSINSTALLER_DIALOG, parent) {
     m_hIcon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME));
     m_settings = std::make_unique<InstallSettings>();
-    m_settings->m_owner = this;
     m_flow = std::make_unique<InstallFlow>(*m_settings, *this);
     LoadPicture();
 }
@@ -299,30 +298,22 @@ void InstallerDialog::OnDestroy() {
     m_settings.reset();
 }
 
-int InstallerDialog::ShowNotice(std::string text, bool plain) {
+bool InstallerDialog::Say(const std::string& text, Tone tone) {
     // Once the user is leaving, nothing more is said.
     if (IsEnding())
-        return IDCANCEL;
-    WPARAM address = m_pendingTexts.Add(std::move(text));
-    return static_cast<int>(OnShowText(address, plain ? 1 : 0));
+        return false;
+    static constexpr UINT kTypes[] = {
+        MB_OK, MB_OK | MB_ICONINFORMATION, MB_OK | MB_ICONEXCLAMATION,   MB_OKCANCEL | MB_ICONQUESTION,
+        MB_OK, MB_OK | MB_ICONEXCLAMATION, MB_OKCANCEL | MB_ICONQUESTION};
+    const bool notice = tone >= Tone::Notice;
+    return ShowMessageBox(Handle(), text, kTypes[static_cast<int>(tone)],
+                          notice ? kNoticeCaption : nullptr) == IDOK;
 }
 
-void InstallerDialog::PostNotice(std::string text, bool plain) {
+void InstallerDialog::PostNotice(std::string text, Tone tone) {
     WPARAM address = m_pendingTexts.Add(std::move(text));
-    if (!PostMessageW(Handle(), kMsgShowText, address, plain ? 1 : 0))
+    if (!PostMessageW(Handle(), kMsgShowText, address, static_cast<LPARAM>(tone)))
         m_pendingTexts.Take(address);
-}
-
-void InstallerDialog::ShowWarning(std::string text) {
-    if (IsEnding())
-        return;
-    ShowMessageBox(Handle(), text, MB_OK | MB_ICONEXCLAMATION, kNoticeCaption);
-}
-
-bool InstallerDialog::Say(const std::string& text, Tone tone) {
-    static constexpr UINT kTypes[] = {MB_OK, MB_OK | MB_ICONINFORMATION, MB_OK | MB_ICONEXCLAMATION,
-                                      MB_OKCANCEL | MB_ICONQUESTION};
-    return ShowMessageBox(Handle(), text, kTypes[static_cast<int>(tone)]) == IDOK;
 }
 
 void InstallerDialog::ShowAppText(const char* text) {
@@ -353,12 +344,12 @@ LRESULT InstallerDialog::OnDone(WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT InstallerDialog::OnShowText(WPARAM text, LPARAM plain) {
-    // Only texts handed over through ShowNotice or PostNotice are ours to show and free.
+LRESULT InstallerDialog::OnShowText(WPARAM text, LPARAM tone) {
+    // Only texts handed over through PostNotice are ours to show and free.
     std::unique_ptr<std::string> owned = m_pendingTexts.Take(text);
-    if (!owned || IsEnding())
+    if (!owned || tone < static_cast<LPARAM>(Tone::Plain) || tone > static_cast<LPARAM>(Tone::NoticeQuestion))
         return 0;
-    return ShowMessageBox(Handle(), *owned, plain ? MB_OK : MB_OKCANCEL | MB_ICONQUESTION, kNoticeCaption);
+    return Say(*owned, static_cast<Tone>(tone));
 }
 
 LRESULT InstallerDialog::OnPackBegins(WPARAM token, LPARAM) {

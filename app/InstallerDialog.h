@@ -8,14 +8,14 @@
 
 #include "app/PendingTexts.h"
 #include "app/StatusPanel.h"
-#include "config/InstallFlow.h"
-#include "config/InstallSettings.h"
 #include "framework/BackgroundWork.h"
 #include "framework/Button.h"
 #include "framework/Dialog.h"
 #include "framework/Handles.h"
 #include "framework/StaticControl.h"
-#include "pack/InstallFrontEnd.h"
+#include "install/InstallFlow.h"
+#include "install/InstallFrontEnd.h"
+#include "settings/InstallSettings.h"
 
 class InstallerDialog : public Dialog, public InstallFrontEnd, private BackgroundWork::Watcher {
 public:
@@ -26,10 +26,8 @@ public:
     void ShowAppText(const char* text);
 
     // InstallFrontEnd: notices go through the 2059 handling.
-    int ShowNotice(std::string text, bool plain) override;
-    void PostNotice(std::string text, bool plain) override;
-    void ShowWarning(std::string text) override;
     bool Say(const std::string& text, Tone tone) override;
+    void PostNotice(std::string text, Tone tone) override;
     HWND WindowHandle() const override { return Handle(); }
     void AddFileToDelete(const std::string& path) override { m_filesToDelete.push_back(path); }
     void PackRunLaunched(const std::shared_ptr<PackRun>& run) override;
@@ -56,7 +54,7 @@ private:
     // The buttons after a successful installation: all usable, the install button saying "Done".
     void ShowInstalled();
     // An installation still holds the game folder after its end: its outcome is not known.
-    bool OutcomePending() const { return !m_busy && !m_packRun && m_settings->m_folderLock.Held(); }
+    bool OutcomePending() const { return !m_busy && !m_packRun && m_flow->HoldsFolder(); }
     // True when the message carries the token of the run in flight.
     bool IsOurPackRun(WPARAM token) const;
 
@@ -79,7 +77,7 @@ private:
     LRESULT OnIgnored(WPARAM, LPARAM);
     LRESULT OnShowAppText(WPARAM, LPARAM text);
     LRESULT OnDone(WPARAM, LPARAM);
-    LRESULT OnShowText(WPARAM text, LPARAM plain);
+    LRESULT OnShowText(WPARAM text, LPARAM tone);
     LRESULT OnPackBegins(WPARAM, LPARAM);
     LRESULT OnPackDone(WPARAM token, LPARAM counts);
     LRESULT OnTimer(WPARAM id, LPARAM);

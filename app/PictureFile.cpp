@@ -3,7 +3,7 @@
 
 #include <cctype>
 
-#include "config/RelativeName.h"
+#include "install/RelativeName.h"
 
 namespace {
 

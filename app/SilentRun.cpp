@@ -3,14 +3,14 @@
 
 #include "app/CommandLine.h"
 #include "app/StatusPanel.h"
-#include "config/InstallFlow.h"
-#include "config/InstallSettings.h"
-#include "config/RestoreFlow.h"
 #include "framework/RunLog.h"
 #include "framework/TextFormat.h"
 #include "framework/Utf8.h"
 #include "framework/WideText.h"
+#include "install/InstallFlow.h"
+#include "install/RestoreFlow.h"
 #include "pack/PackRun.h"
+#include "settings/InstallSettings.h"
 
 namespace {
 // A relative folder would mean another one once the pack tool runs in the program folder.
@@ -32,12 +32,11 @@ int SilentRun::Run() {
     if (!m_line.m_logFile.empty()) {
         if (DWORD error = m_log.OpenFile(m_line.m_logFile)) {
             m_log.ToConsole(FormatText("The log file %s cannot be opened (error %lu).\r\n",
-                                          m_line.m_logFile.c_str(), error));
+                                       m_line.m_logFile.c_str(), error));
             return kBadCommandLine;
         }
     }
     InstallSettings settings;
-    settings.m_owner = this;
     m_settings = &settings;
     std::string gameFolder =
         m_line.m_folderGiven ? FullPath(m_line.m_gameFolder) : settings.DetectGameFolder();
@@ -93,11 +92,6 @@ int SilentRun::Restore(const std::string& gameFolder) {
     default:
         return kRestoreIncomplete;
     }
-}
-
-int SilentRun::ShowNotice(std::string text, bool) {
-    m_log.Write(text);
-    return IDOK;
 }
 
 bool SilentRun::Say(const std::string& text, Tone) {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "pack/InstallFrontEnd.h"
+#include "install/InstallFrontEnd.h"
 
 class CommandLine;
 class InstallSettings;
@@ -33,9 +33,8 @@ public:
     int Run();
 
     // InstallFrontEnd: every message is one line of the log; questions are answered with OK.
-    int ShowNotice(std::string text, bool plain) override;
-    void PostNotice(std::string text, bool plain) override { ShowNotice(std::move(text), plain); }
     bool Say(const std::string& text, Tone tone) override;
+    void PostNotice(std::string text, Tone tone) override { Say(text, tone); }
     HWND WindowHandle() const override { return nullptr; }
     void AddFileToDelete(const std::string& path) override { m_filesToDelete.push_back(path); }
     void PackRunLaunched(const std::shared_ptr<PackRun>& run) override;

@@ -1,14 +1,14 @@
 // The backup's list of kept and added game files, one "kept NAME" or "added NAME" line each.
-#include "config/BackupList.h"
+#include "install/BackupList.h"
 
 #include <cstring>
 
-#include "config/GameFolderLock.h"
-#include "config/RelativeName.h"
 #include "framework/DiskStep.h"
 #include "framework/Handles.h"
 #include "framework/Utf8.h"
 #include "framework/WideText.h"
+#include "install/GameFolderLock.h"
+#include "install/RelativeName.h"
 
 namespace {
 // Far more than thirty files and an archive ever need; a bigger file is not ours.
@@ -111,8 +111,8 @@ void BackupList::Read(const std::string& bytes, const std::string& ending) {
     if (bytes.empty())
         return;
     // An earlier version wrote its lines in the system code page; a line that is not UTF-8 is one.
-    std::string line = IsUtf8(bytes.data(), bytes.size()) ? bytes
-                                                          : Utf8FromCodePage(CP_ACP, bytes.data(), bytes.size());
+    std::string line =
+        IsUtf8(bytes.data(), bytes.size()) ? bytes : Utf8FromCodePage(CP_ACP, bytes.data(), bytes.size());
     bool kept = StartsWith(line, kKept);
     std::string name;
     std::string joined;

@@ -1,16 +1,18 @@
 // Copies the files that install.ini lists from the program folder into the game folder.
-#include "config/FileCopier.h"
+#include "install/FileCopier.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "config/GameBackup.h"
-#include "config/InstallSettings.h"
-#include "config/KeepTask.h"
-#include "config/RelativeName.h"
 #include "framework/TextFormat.h"
-#include "pack/InstallFrontEnd.h"
+#include "install/GameBackup.h"
+#include "install/InstallFrontEnd.h"
+#include "install/KeepTask.h"
+#include "install/RelativeName.h"
+#include "settings/InstallSettings.h"
+
+using Tone = InstallFrontEnd::Tone;
 
 namespace {
 class CopyTask : public BackgroundWork::Task {
@@ -28,6 +30,13 @@ private:
 };
 } // namespace
 
+bool FileCopier::FileThere(const InstallSettings& settings, InstallFrontEnd& face, const std::string& path) {
+    if (settings.FileExists(path))
+        return true;
+    face.Say("The file does not exist: " + settings.InProgramDir(path), Tone::Notice);
+    return false;
+}
+
 int FileCopier::CopyListedFiles(const std::string& gameFolder) {
     const std::string programDir = m_settings.GetProgramDir();
     GameBackup backup(gameFolder);
@@ -43,9 +52,9 @@ int FileCopier::CopyListedFiles(const std::string& gameFolder) {
     m_listed = count;
     int copied = 0;
     // Once the user is leaving, nothing more is started; what was done is listed as it is.
-    for (int number = 1; number <= count && !m_settings.m_owner->Leaving(); ++number) {
+    for (int number = 1; number <= count && !m_face.Leaving(); ++number) {
         const std::string& name = names[number - 1];
-        m_settings.m_owner->CopyBegins(name, number, count);
+        m_face.CopyBegins(name, number, count);
         std::string source;
         std::string destination;
         const char* refusedIn = nullptr;
@@ -54,36 +63,36 @@ int FileCopier::CopyListedFiles(const std::string& gameFolder) {
         else if (!RelativeName::JoinInside(gameFolder, name, destination))
             refusedIn = "the game folder";
         if (refusedIn) {
-            m_settings.m_owner->ShowNotice(
-                FormatText("The file name %s in install.ini is not allowed: it must name a "
-                           "file inside %s. It was not copied.",
-                           name.c_str(), refusedIn),
-                true);
+            m_face.Say(FormatText("The file name %s in install.ini is not allowed: it must name a "
+                                  "file inside %s. It was not copied.",
+                                  name.c_str(), refusedIn),
+                       Tone::Notice);
             continue;
         }
-        if (!m_settings.FileExists(source))
+        if (!FileThere(m_settings, m_face, source))
             continue;
         bool kept = false;
-        DWORD error = KeepTask::KeepFor(*m_settings.m_owner, backup, name, &kept);
+        DWORD error = KeepTask::KeepFor(m_face, backup, name, &kept);
         if (error == ERROR_CANCELLED)
             break;
         // Listed as added, but no copy will follow: the line goes again.
-        if (error == ERROR_SUCCESS && m_settings.m_owner->Leaving()) {
+        if (error == ERROR_SUCCESS && m_face.Leaving()) {
             backup.TakeBack(name);
             break;
         }
         if (error) {
-            m_settings.m_owner->ShowWarning(FormatText("The game file %s could not be kept before it is "
-                                                       "replaced (error %lu), so it was left as it is.",
-                                                       destination.c_str(), error));
+            m_face.Say(FormatText("The game file %s could not be kept before it is "
+                                  "replaced (error %lu), so it was left as it is.",
+                                  destination.c_str(), error),
+                       Tone::NoticeWarning);
             continue;
         }
         // Back from "Keeping the original" to the copy itself.
         if (kept)
-            m_settings.m_owner->CopyBegins(name, number, count);
+            m_face.CopyBegins(name, number, count);
         const std::string temporary = backup.TemporaryPath();
         CopyTask copy(source, destination, temporary);
-        error = m_settings.m_owner->RunFileWork(copy);
+        error = m_face.RunFileWork(copy);
         if (error == ERROR_SUCCESS) {
             ++copied;
             continue;
@@ -92,8 +101,8 @@ int FileCopier::CopyListedFiles(const std::string& gameFolder) {
         backup.TakeBack(name);
         if (error == ERROR_CANCELLED)
             break;
-        m_settings.m_owner->ShowNotice(
-            FormatText("Failed to copy file %s to %s", source.c_str(), destination.c_str()), true);
+        m_face.Say(FormatText("Failed to copy file %s to %s", source.c_str(), destination.c_str()),
+                   Tone::Notice);
     }
     return copied;
 }

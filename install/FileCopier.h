@@ -5,13 +5,18 @@
 
 #include "framework/FileTransfer.h"
 
+class InstallFrontEnd;
 class InstallSettings;
 
 class FileCopier {
 public:
     static constexpr int kMaxFiles = 30;
 
-    explicit FileCopier(InstallSettings& settings) : m_settings(settings) {}
+    FileCopier(InstallSettings& settings, InstallFrontEnd& face) : m_settings(settings), m_face(face) {}
+
+    // True for an existing file that is not a folder (relative: in the program folder); tells the
+    // front end of any other.
+    static bool FileThere(const InstallSettings& settings, InstallFrontEnd& face, const std::string& path);
 
     // Copies copy_file_1 upwards until the first empty key or the thirtieth, overwriting what
     // is there once its original is kept; reports each missing, refused, unkept or failed file
@@ -23,5 +28,6 @@ public:
 
 private:
     InstallSettings& m_settings;
+    InstallFrontEnd& m_face;
     int m_listed = 0;
 };

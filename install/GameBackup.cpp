@@ -1,13 +1,13 @@
 // Keeps each game file before an installation changes it, and puts the kept files back.
-#include "config/GameBackup.h"
+#include "install/GameBackup.h"
 
 #include <vector>
 
-#include "config/RelativeName.h"
 #include "framework/DiskStep.h"
 #include "framework/Handles.h"
 #include "framework/Utf8.h"
 #include "framework/WideText.h"
+#include "install/RelativeName.h"
 
 namespace {
 bool IsGone(DWORD error) {
@@ -102,7 +102,8 @@ DWORD GameBackup::Keep(const std::string& requested, FileTransfer::Progress* pro
     const std::string kept = KeptPath(name);
     DWORD keptAttributes = GetFileAttributesW(WideText(kept).c_str());
     if (keptAttributes != INVALID_FILE_ATTRIBUTES)
-        return (keptAttributes & FILE_ATTRIBUTE_DIRECTORY) ? ERROR_ALREADY_EXISTS : m_list.Append({true, name});
+        return (keptAttributes & FILE_ATTRIBUTE_DIRECTORY) ? ERROR_ALREADY_EXISTS
+                                                           : m_list.Append({true, name});
     if (!IsGone(GetLastError()))
         return GetLastError();
     DWORD attributes = GetFileAttributesW(WideText(gameFile).c_str());
@@ -121,7 +122,8 @@ DWORD GameBackup::Keep(const std::string& requested, FileTransfer::Progress* pro
     if (error == ERROR_SUCCESS)
         error = MakeWorkFolder();
     if (error == ERROR_SUCCESS && exists)
-        error = FileTransfer::CopyWhole(gameFile.c_str(), kept.c_str(), TemporaryPath().c_str(), progress, false);
+        error =
+            FileTransfer::CopyWhole(gameFile.c_str(), kept.c_str(), TemporaryPath().c_str(), progress, false);
     if (error != ERROR_SUCCESS)
         return error;
     error = m_list.Append({exists, name});
@@ -174,8 +176,8 @@ DWORD GameBackup::RestoreOne(const BackupList::Entry& entry, FileTransfer::Progr
             GetFileAttributesW(WideText(KeptPath(entry.name)).c_str()) != INVALID_FILE_ATTRIBUTES)
             error = MakeFoldersFor(m_list.GameFolder(), entry.name, false);
         if (error == ERROR_SUCCESS)
-            error = FileTransfer::CopyWhole(KeptPath(entry.name).c_str(), gameFile.c_str(), TemporaryPath().c_str(),
-                                            progress);
+            error = FileTransfer::CopyWhole(KeptPath(entry.name).c_str(), gameFile.c_str(),
+                                            TemporaryPath().c_str(), progress);
     } else {
         error = DiskStep::Delete(WideText(gameFile).c_str());
         if (IsGone(error))
@@ -202,8 +204,8 @@ GameBackup::Outcome GameBackup::Restore(FileTransfer::Progress* progress) {
             continue;
         }
         // A kept copy that is not there cannot come back by closing the game.
-        const bool missing =
-            entry.kept && GetFileAttributesW(WideText(KeptPath(entry.name)).c_str()) == INVALID_FILE_ATTRIBUTES;
+        const bool missing = entry.kept && GetFileAttributesW(WideText(KeptPath(entry.name)).c_str()) ==
+                                               INVALID_FILE_ATTRIBUTES;
         if (missing && outcome.missing++ == 0)
             RelativeName::JoinInside(m_list.GameFolder(), entry.name, outcome.firstMissing);
         if (!missing && outcome.failed++ == 0) {

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "config/BackupList.h"
 #include "framework/FileTransfer.h"
+#include "install/BackupList.h"
 
 class GameBackup {
 public:
@@ -26,7 +26,7 @@ public:
 
     struct Outcome {
         int total = 0;
-        int failed = 0; // for a reason a retry may mend
+        int failed = 0;          // for a reason a retry may mend
         std::string firstFailed; // the game file
         DWORD firstError = ERROR_SUCCESS;
         // The list could not be brought up to date: it and every kept copy stay as they were.

@@ -1,5 +1,5 @@
 // One installation or restore per game folder at a time, across processes and computers.
-#include "config/GameFolderLock.h"
+#include "install/GameFolderLock.h"
 
 #include <cstring>
 #include <cwchar>

@@ -3,6 +3,8 @@
 
 #include <string>
 
+#include "install/GameFolderLock.h"
+
 class InstallFrontEnd;
 class InstallSettings;
 class PackRun;
@@ -34,6 +36,12 @@ public:
 
     // An existing folder, not a file.
     static bool IsFolder(const std::string& path);
+    // Takes the game folder for one installation, from its first kept file to its outcome; tells
+    // the front end and returns false when another installation or restore is working on it, or
+    // when its lock cannot be made there.
+    bool LockFolder(const std::string& gameFolder);
+    // Held while an installation's outcome is not known.
+    bool HoldsFolder() const { return m_lock.Held(); }
 
 private:
     // The outcome when no pack run was launched.
@@ -41,8 +49,16 @@ private:
     // The status once installed: how many listed files could not be copied, if any.
     std::string InstalledText() const;
 
+    // The pack job with the settings' archives; the game archive is kept first, as file work of
+    // the front end's.
+    bool RunPackJob();
+    // What the pack job checks of its archives and tool before anything is changed; tells the
+    // front end of each that fails, in the pack job's words.
+    bool PackInputsAreThere();
+
     InstallSettings& m_settings;
     InstallFrontEnd& m_face;
+    GameFolderLock m_lock;
     int m_listed = 0;
     int m_notCopied = 0;
 };

@@ -13,17 +13,14 @@ class PackRun;
 
 class InstallFrontEnd {
 public:
-    // Shows the text in a "KSInstaller" box now and returns the button that closed it;
-    // plain: a single OK button, else OK and Cancel with a question mark.
-    virtual int ShowNotice(std::string text, bool plain) = 0;
-    // The same box, shown once the handler that is running now has returned.
-    virtual void PostNotice(std::string text, bool plain) = 0;
-    // A "KSInstaller" box with an exclamation mark, shown now.
-    virtual void ShowWarning(std::string text) { ShowNotice(std::move(text), true); }
-    // How a message captioned with the application's name is put.
-    enum class Tone { Plain, Information, Warning, Question };
-    // Shows such a message now; true when it was answered with OK (a question may be declined).
+    // How a message is put: the installer's notices are captioned "KSInstaller", the others with
+    // the application's name; a question has OK and Cancel, the rest OK alone.
+    enum class Tone { Plain, Information, Warning, Question, Notice, NoticeWarning, NoticeQuestion };
+    // Tells the text now; true when it was answered with OK (a question may be declined). Once the
+    // user is leaving, nothing is said.
     virtual bool Say(const std::string& text, Tone tone) = 0;
+    // The same, once the handler that is running now has returned.
+    virtual void PostNotice(std::string text, Tone tone) = 0;
     // The window that pack runs report to; none for a front end without one.
     virtual HWND WindowHandle() const = 0;
     // The file is deleted when the front end ends.

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "config/GameBackup.h"
 #include "framework/BackgroundWork.h"
+#include "install/GameBackup.h"
 
 class InstallFrontEnd;
 

@@ -1,5 +1,5 @@
 // Writes the pack batch file, has the shell run it hidden and starts the results watcher.
-#include "pack/PackJob.h"
+#include "install/PackJob.h"
 
 #include <shellapi.h>
 
@@ -8,10 +8,12 @@
 #include "framework/Handles.h"
 #include "framework/TextFormat.h"
 #include "framework/WideText.h"
+#include "install/InstallFrontEnd.h"
 #include "pack/BatchLine.h"
 #include "pack/CGetResults.h"
-#include "pack/InstallFrontEnd.h"
 #include "pack/PackRun.h"
+
+using Tone = InstallFrontEnd::Tone;
 
 std::string PackJob::MakeBatchFileName() const {
     return BatchLine::FileName(m_in.programDir, "packit_", m_in.tickCount(), ".bat");
@@ -31,17 +33,16 @@ bool PackJob::NamesAreComplete() {
                                                   : "Destination";
     m_owner.PostNotice(
         FormatText("%s file%s unspecified.  Can't pack.", which, noSource && noDestination ? "s" : ""),
-        false);
+        Tone::NoticeQuestion);
     return false;
 }
 
 bool PackJob::NamesAreSafe() {
     auto refuse = [this](const char* key, const std::string& value) {
-        m_owner.ShowNotice(
-            FormatText("The %s value %s in install.ini is not allowed: it must name a file inside "
-                       "its folder. Can't pack.",
-                       key, value.c_str()),
-            true);
+        m_owner.Say(FormatText("The %s value %s in install.ini is not allowed: it must name a file inside "
+                               "its folder. Can't pack.",
+                               key, value.c_str()),
+                    Tone::Notice);
         return false;
     };
     // The destination is written by the tool, so it must stay inside the game folder.
@@ -61,19 +62,18 @@ bool PackJob::WriteBatchFile(const std::string& path, const std::string& line) {
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file && GetLastError() == ERROR_FILE_EXISTS) {
         if (!DeleteFileW(WideText(path).c_str())) {
-            m_owner.ShowNotice(
-                FormatText("The old pack batch file %s cannot be removed (error %lu). Can't pack.",
-                           path.c_str(), GetLastError()),
-                true);
+            m_owner.Say(FormatText("The old pack batch file %s cannot be removed (error %lu). Can't pack.",
+                                   path.c_str(), GetLastError()),
+                        Tone::Notice);
             return false;
         }
         file.reset(CreateFileW(WideText(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr));
     }
     if (!file) {
-        m_owner.ShowNotice(FormatText("The pack batch file %s cannot be created (error %lu). Can't pack.",
-                                      path.c_str(), GetLastError()),
-                           true);
+        m_owner.Say(FormatText("The pack batch file %s cannot be created (error %lu). Can't pack.",
+                               path.c_str(), GetLastError()),
+                    Tone::Notice);
         return false;
     }
     std::string text = line + "\r\n";
@@ -84,9 +84,9 @@ bool PackJob::WriteBatchFile(const std::string& path, const std::string& line) {
     file.reset();
     if (!ok) {
         DeleteFileW(WideText(path).c_str());
-        m_owner.ShowNotice(FormatText("The pack batch file %s cannot be written (error %lu). Can't pack.",
-                                      path.c_str(), error),
-                           true);
+        m_owner.Say(FormatText("The pack batch file %s cannot be written (error %lu). Can't pack.",
+                               path.c_str(), error),
+                    Tone::Notice);
     }
     return ok;
 }
@@ -108,9 +108,9 @@ bool PackJob::Launch(const std::string& batchPath, const std::string& logPath, i
     if (!m_in.shellExecute(&execute)) {
         DWORD error = GetLastError();
         DeleteFileW(WideText(batchPath).c_str());
-        m_owner.ShowNotice(FormatText("The pack batch file %s cannot be run (error %lu). Can't pack.",
-                                      batchPath.c_str(), error),
-                           true);
+        m_owner.Say(FormatText("The pack batch file %s cannot be run (error %lu). Can't pack.",
+                               batchPath.c_str(), error),
+                    Tone::Notice);
         return false;
     }
     m_owner.AddFileToDelete(batchPath);
@@ -153,7 +153,7 @@ bool PackJob::FilesAreThere() {
 
 bool PackJob::Run(bool addMSwitch) {
     if (m_in.editionCode.empty()) {
-        m_owner.ShowNotice("Choose a Kestrel Squad version", true);
+        m_owner.Say("Choose a Kestrel Squad version", Tone::Notice);
         return false;
     }
     if (!NamesAreComplete() || !NamesAreSafe())
@@ -173,10 +173,10 @@ bool PackJob::Run(bool addMSwitch) {
             // The user is leaving: nothing more is done or said.
             if (error == ERROR_CANCELLED)
                 return false;
-            m_owner.ShowWarning(
-                FormatText("The game archive %s could not be kept before packing (error %lu). "
-                           "Can't pack.",
-                           destination.c_str(), error));
+            m_owner.Say(FormatText("The game archive %s could not be kept before packing (error %lu). "
+                                   "Can't pack.",
+                                   destination.c_str(), error),
+                        Tone::NoticeWarning);
             return false;
         }
     }
@@ -201,7 +201,7 @@ bool PackJob::Run(bool addMSwitch) {
     for (const std::string* path : paths) {
         if (!BatchLine::ToCodePage(GetACP(), *path, narrow) ||
             !BatchLine::ToCodePage(batchCodePage, *path, narrow)) {
-            m_owner.ShowWarning(FormatText(BatchLine::kUnreadablePathText, path->c_str()));
+            m_owner.Say(FormatText(BatchLine::kUnreadablePathText, path->c_str()), Tone::NoticeWarning);
             return false;
         }
     }

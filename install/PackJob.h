@@ -15,7 +15,7 @@ class InstallFrontEnd;
 
 class PackJob {
 public:
-    // What the job works on, handed in by the settings object.
+    // What the job works on, handed in by the installation's flow.
     struct Inputs {
         std::string editionCode;
         std::string destinationPff;

@@ -1,5 +1,5 @@
 // Checks a file name from install.ini that is joined to a folder of ours.
-#include "config/RelativeName.h"
+#include "install/RelativeName.h"
 
 #include <windows.h>
 

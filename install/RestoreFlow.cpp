@@ -1,11 +1,11 @@
 // The order of a restore, whoever it runs for: what is kept, the question, putting it back.
-#include "config/RestoreFlow.h"
+#include "install/RestoreFlow.h"
 
-#include "config/GameBackup.h"
-#include "config/InstallFlow.h"
 #include "framework/TextFormat.h"
 #include "framework/Utf8.h"
-#include "pack/InstallFrontEnd.h"
+#include "install/GameBackup.h"
+#include "install/InstallFlow.h"
+#include "install/InstallFrontEnd.h"
 
 namespace {
 using Tone = InstallFrontEnd::Tone;
@@ -39,7 +39,7 @@ private:
 
 RestoreFlow::Result RestoreFlow::Restore(const std::string& gameFolder) {
     if (!InstallFlow::IsFolder(gameFolder)) {
-        m_face.ShowNotice("Choose an existing game folder before restoring.", true);
+        m_face.Say("Choose an existing game folder before restoring.", Tone::Notice);
         return Result::NoFolder;
     }
     // From the question to the end: another installation must not add to the list, nor another
@@ -69,8 +69,9 @@ RestoreFlow::Result RestoreFlow::Restore(const std::string& gameFolder) {
                           "was deleted: close the game and try again.",
                           outcome.failed, outcome.total, outcome.firstFailed.c_str(), outcome.firstError);
     if (outcome.missing > 0)
-        text += FormatText(" Files whose kept copy is not in the backup cannot be restored: %d, the first %s.",
-                           outcome.missing, outcome.firstMissing.c_str());
+        text +=
+            FormatText(" Files whose kept copy is not in the backup cannot be restored: %d, the first %s.",
+                       outcome.missing, outcome.firstMissing.c_str());
     if (outcome.listError != ERROR_SUCCESS)
         text += !text.empty()
                     ? FormatText(" The backup list %s could not be updated either (error %lu).",
@@ -86,10 +87,11 @@ RestoreFlow::Result RestoreFlow::Restore(const std::string& gameFolder) {
     }
     // Lines the list could not read stay in it, with what they may name: not everything is back.
     if (!backup.List().Refused().empty()) {
-        m_face.Say(FormatText("The files the backup list names are back. The lines it cannot read stay in %s, "
-                              "with the files they may name.",
-                              listPath.c_str()),
-                   Tone::Warning);
+        m_face.Say(
+            FormatText("The files the backup list names are back. The lines it cannot read stay in %s, "
+                       "with the files they may name.",
+                       listPath.c_str()),
+            Tone::Warning);
         return Result::Incomplete;
     }
     m_face.Say("The original game files are back.", Tone::Information);
@@ -101,10 +103,11 @@ RestoreFlow::Result RestoreFlow::Confirm(GameBackup& backup) {
     if (!backup.Load()) {
         // A list that is there but unreadable is no "nothing kept": the user must hear why.
         if (backup.List().Unreachable()) {
-            m_face.Say(FormatText("The backup folder %s cannot be reached: connect the drive it leads to and try "
-                                  "again. Nothing was restored.",
-                                  backup.List().BackupFolder().c_str()),
-                       Tone::Warning);
+            m_face.Say(
+                FormatText("The backup folder %s cannot be reached: connect the drive it leads to and try "
+                           "again. Nothing was restored.",
+                           backup.List().BackupFolder().c_str()),
+                Tone::Warning);
             return Result::Incomplete;
         }
         if (DWORD error = backup.List().LoadError()) {

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "config/GameFolderLock.h"
+#include "install/GameFolderLock.h"
 
 class GameBackup;
 class InstallFrontEnd;

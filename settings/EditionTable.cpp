@@ -1,5 +1,5 @@
 // The five game editions: code, App Paths registry key and default folder.
-#include "config/EditionTable.h"
+#include "settings/EditionTable.h"
 
 // Spelled as each game's setup wrote them; the registry ignores the case of key names.
 const Edition EditionTable::kRows[kRowCount] = {
@@ -9,7 +9,8 @@ const Edition EditionTable::kRows[kRowCount] = {
      "c:\\program files\\zentavo\\kestrel squad 2"},
     {"KS3", "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ksnl.exe",
      "c:\\program files\\zentavo\\kestrel squad night lancer"},
-    {"V4", "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\v4.exe", "C:\\Program Files\\Zentavo\\Vortan 4"},
+    {"V4", "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\v4.exe",
+     "C:\\Program Files\\Zentavo\\Vortan 4"},
     {"GRV", "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\App Paths\\ksgrv.exe",
      "C:\\Program Files\\Zentavo\\Kestrel Squad Grim Valley"},
 };

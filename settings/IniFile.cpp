@@ -1,5 +1,5 @@
 // Reads the values of an ini file as the system's profile functions read them.
-#include "config/IniFile.h"
+#include "settings/IniFile.h"
 
 #include "framework/Handles.h"
 #include "framework/Utf8.h"

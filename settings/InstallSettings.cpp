@@ -1,20 +1,15 @@
 // The installer's configuration: install.ini, the program folder and the game folder.
-#include "config/InstallSettings.h"
+#include "settings/InstallSettings.h"
 
 #include <windows.h>
 
-#include "config/EditionTable.h"
-#include "config/GameBackup.h"
-#include "config/IniFile.h"
-#include "config/KeepTask.h"
-#include "config/RegistryKey.h"
-#include "config/RegistryValue.h"
-#include "config/RelativeName.h"
 #include "framework/TextFormat.h"
 #include "framework/Utf8.h"
 #include "framework/WideText.h"
-#include "pack/InstallFrontEnd.h"
-#include "pack/PackJob.h"
+#include "settings/EditionTable.h"
+#include "settings/IniFile.h"
+#include "settings/RegistryKey.h"
+#include "settings/RegistryValue.h"
 
 namespace {
 
@@ -116,7 +111,7 @@ std::string InstallSettings::InProgramDir(const std::string& path) const {
     return relative ? m_programDir + "\\" + path : path;
 }
 
-bool InstallSettings::FileExists(const std::string& given) {
+bool InstallSettings::FileExists(const std::string& given) const {
     // A relative name means the file the tool finds: the tool runs in the program folder.
     std::string path = InProgramDir(given);
     bool exists = false;
@@ -129,8 +124,6 @@ bool InstallSettings::FileExists(const std::string& given) {
             exists = !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
         }
     }
-    if (!exists && m_owner)
-        m_owner->ShowNotice("The file does not exist: " + path, true);
     return exists;
 }
 
@@ -163,50 +156,8 @@ std::string InstallSettings::DetectGameFolder() {
     return m_gameFolder;
 }
 
-bool InstallSettings::LockGameFolder() {
-    if (m_folderLock.TryAcquire(m_gameFolder.c_str()))
-        return true;
-    if (m_owner)
-        m_owner->ShowWarning(m_folderLock.RefusalText(m_gameFolder));
-    return false;
-}
-
-PackJob::Inputs InstallSettings::PackInputs() {
-    PackJob::Inputs inputs;
-    inputs.editionCode = m_editionCode;
-    inputs.destinationPff = m_destinationPff;
-    inputs.gameFolder = m_gameFolder;
-    inputs.programDir = GetProgramDir();
-    inputs.sourcePffs = &m_sourcePffs;
-    inputs.fileExists = [this](const std::string& path) { return FileExists(path); };
-    inputs.shortPath = [this](const std::string& path) { return GetShortPath(path); };
-    inputs.nameIsSafe = &RelativeName::IsSafe;
-    return inputs;
-}
-
-bool InstallSettings::RunPackJob(bool addMSwitch) {
-    PackJob::Inputs inputs = PackInputs();
-    // A large archive takes a while to copy: the window keeps answering meanwhile.
-    inputs.keepOriginal = [this](const std::string& name) {
-        GameBackup backup(m_gameFolder);
-        DWORD error = KeepTask::KeepFor(*m_owner, backup, name);
-        // The user left as it was kept: the tool is not started, so an archive listed as added
-        // is none of ours.
-        if (error == ERROR_SUCCESS && m_owner->Leaving()) {
-            backup.TakeBack(name);
-            error = ERROR_CANCELLED;
-        }
-        return error;
-    };
-    return PackJob(std::move(inputs), *m_owner).Run(addMSwitch);
-}
-
 bool InstallSettings::SomethingToPack() const {
     return !m_editionCode.empty() && (!m_sourcePffs.empty() || !m_destinationPff.empty());
-}
-
-bool InstallSettings::PackInputsAreThere() {
-    return PackJob(PackInputs(), *m_owner).InputsAreThere();
 }
 
 std::string InstallSettings::NothingToInstall() const {

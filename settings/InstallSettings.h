@@ -5,11 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "config/GameFolderLock.h"
-#include "config/IniFile.h"
-#include "pack/PackJob.h"
-
-class InstallFrontEnd;
+#include "settings/IniFile.h"
 
 class InstallSettings {
 public:
@@ -23,25 +19,16 @@ public:
     // Absolute, found once, from the module's own path.
     std::string GetProgramDir();
     // Relative paths below mean the file in the program folder, where the pack tool runs.
-    // True for an existing file that is not a folder; otherwise tells the user first.
-    bool FileExists(const std::string& path);
+    // True for an existing file that is not a folder.
+    bool FileExists(const std::string& path) const;
     std::string GetShortPath(const std::string& path) const;
     // The configured edition's folder from the registry or its default; also sets m_gameFolder.
     std::string DetectGameFolder();
-    // The game archive is kept first, as file work of the owner's.
-    bool RunPackJob(bool addMSwitch);
     // An edition and at least one archive are named: an installation packs, or fails.
     bool SomethingToPack() const;
-    // What the pack job checks of its archives and tool before anything is changed; tells the
-    // user of each that fails, in the pack job's words.
-    bool PackInputsAreThere();
     // Why an installation would do nothing: install.ini missing or unreadable, or naming no file to
     // copy and nothing to pack. Empty when there is something to install.
     std::string NothingToInstall() const;
-    // Takes m_gameFolder for one installation, from its first kept file to its outcome; tells the
-    // user and returns false when another installation or restore is working on it, or when its
-    // lock cannot be made there.
-    bool LockGameFolder();
     // The licence, which may be far longer than the other values: up to 32,767 characters.
     std::string GetIniText(const std::string& key) const;
 
@@ -57,13 +44,9 @@ public:
     std::string m_programDir;
     std::vector<std::string> m_sourcePffs;
     std::string m_editionCode;
-    InstallFrontEnd* m_owner = nullptr;
-    // Held while an installation's outcome is not known.
-    GameFolderLock m_folderLock;
 
 private:
     const IniFile& Ini() const;
-    PackJob::Inputs PackInputs();
 
     mutable std::unique_ptr<IniFile> m_ini;
 };

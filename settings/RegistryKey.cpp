@@ -1,5 +1,5 @@
 // One registry key, opened for reading only.
-#include "config/RegistryKey.h"
+#include "settings/RegistryKey.h"
 
 #include "framework/WideText.h"
 

@@ -1,11 +1,11 @@
 // Reads one named value of a registry key as text.
-#include "config/RegistryValue.h"
+#include "settings/RegistryValue.h"
 
 #include <cstring>
 
-#include "config/RegistryKey.h"
 #include "framework/Utf8.h"
 #include "framework/WideText.h"
+#include "settings/RegistryKey.h"
 
 namespace {
 bool IsText(DWORD type) {

@@ -4,7 +4,7 @@
 #include <windows.h>
 
 #include "app/ChosenFolder.h"
-#include "config/InstallSettings.h"
+#include "settings/InstallSettings.h"
 #include "support/TempFolder.h"
 
 TEST(ChosenFolder, KeepsTheTextBeforeTheLastBackslash) {

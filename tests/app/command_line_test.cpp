@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "app/CommandLine.h"
-#include "config/InstallSettings.h"
+#include "settings/InstallSettings.h"
 #include "support/TempFolder.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "Driver.h"
 #include "framework/WideText.h"
-#include "config/EditionTable.h"
+#include "settings/EditionTable.h"
 
 AddonLayout::AddonLayout(const std::string& exeName, const std::string& folderSuffix)
     : m_program(folderSuffix), m_game(folderSuffix) {

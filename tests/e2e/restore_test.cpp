@@ -2,8 +2,8 @@
 #include <gtest/gtest.h>
 
 #include "InstallerRun.h"
-#include "config/GameFolderLock.h"
 #include "framework/WideText.h"
+#include "install/GameFolderLock.h"
 
 using namespace controls;
 
@@ -193,15 +193,15 @@ TEST(Restore, TwoWindowsOnOneGameTakeTurnsInEachOrderAndTheLastRestoreGivesTheGa
     ASSERT_NE(d.window, nullptr);
     Driver::Click(d.window, kInstall);
     // Emulated, starting the batch alone may take seconds.
-    for (DWORD start = GetTickCount(); Driver::ItemText(d.window, kStatus).rfind("Packing", 0) != 0 &&
-                                       GetTickCount() - start < 60000;)
+    for (DWORD start = GetTickCount();
+         Driver::ItemText(d.window, kStatus).rfind("Packing", 0) != 0 && GetTickCount() - start < 60000;)
         Sleep(20);
     ASSERT_EQ(Driver::ItemText(d.window, kStatus).rfind("Packing", 0), 0u);
     EXPECT_TRUE(d.Exit());
     PostMessageA(a.window, WM_SYSCOMMAND, kRestoreCommand, 0);
     Answer(a.driver, "KSInstaller", game.Busy());
-    for (DWORD start = GetTickCount(); !GameFolderLock().TryAcquire(gameDir.c_str()) &&
-                                       GetTickCount() - start < 60000;)
+    for (DWORD start = GetTickCount();
+         !GameFolderLock().TryAcquire(gameDir.c_str()) && GetTickCount() - start < 60000;)
         Sleep(50);
     PostMessageA(a.window, WM_SYSCOMMAND, kRestoreCommand, 0);
     Answer(a.driver, "KSInstaller", game.Question());

@@ -10,7 +10,7 @@
 
 #include "AddonLayout.h"
 #include "Driver.h"
-#include "config/GameFolderLock.h"
+#include "install/GameFolderLock.h"
 
 namespace {
 constexpr DWORD kRunTimeoutMs = 60000;
@@ -362,7 +362,8 @@ const Row kRows[] = {
      },
      Unchanged},
     // Something else in the lock's place: the folder cannot be worked on, and no one is blamed.
-    {"LockCannotBeMade", [](Game& g) { CreateDirectoryA((g.folder + "\\KSInstaller.lock").c_str(), nullptr); },
+    {"LockCannotBeMade",
+     [](Game& g) { CreateDirectoryA((g.folder + "\\KSInstaller.lock").c_str(), nullptr); },
      "/S /LOG=\"{log}\" /D={game}", false, 2,
      [](const Game& g) {
          return Lines{"The game folder " + g.folder +

@@ -3,13 +3,13 @@
 
 #include "framework/FileTransfer.h"
 
-int RecordingOwner::ShowNotice(std::string text, bool plain) {
-    m_notices.push_back({std::move(text), plain, false});
-    return IDOK;
+bool RecordingOwner::Say(const std::string& text, Tone tone) {
+    m_notices.push_back({text, tone != Tone::Question && tone != Tone::NoticeQuestion, false});
+    return true;
 }
 
-void RecordingOwner::PostNotice(std::string text, bool plain) {
-    m_notices.push_back({std::move(text), plain, true});
+void RecordingOwner::PostNotice(std::string text, Tone tone) {
+    m_notices.push_back({std::move(text), tone != Tone::Question && tone != Tone::NoticeQuestion, true});
 }
 
 void RecordingOwner::CopyBegins(const std::string& name, int number, int count) {

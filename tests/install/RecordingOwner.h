@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "pack/InstallFrontEnd.h"
+#include "install/InstallFrontEnd.h"
 
 class RecordingOwner : public InstallFrontEnd {
 public:
@@ -15,13 +15,9 @@ public:
         bool posted;
     };
 
-    int ShowNotice(std::string text, bool plain) override;
-    void PostNotice(std::string text, bool plain) override;
-    // Recorded as a notice too; a question is answered with OK.
-    bool Say(const std::string& text, Tone) override {
-        m_notices.push_back({text, true, false});
-        return true;
-    }
+    // A question is answered with OK.
+    bool Say(const std::string& text, Tone tone) override;
+    void PostNotice(std::string text, Tone tone) override;
     HWND WindowHandle() const override { return m_window; }
     void AddFileToDelete(const std::string& path) override { m_filesToDelete.push_back(path); }
     void PackRunLaunched(const std::shared_ptr<PackRun>& run) override { m_runs.push_back(run); }

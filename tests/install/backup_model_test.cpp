@@ -11,12 +11,12 @@
 #include <random>
 
 #include "RecordingOwner.h"
-#include "config/FileCopier.h"
-#include "config/GameBackup.h"
-#include "config/InstallSettings.h"
 #include "framework/DiskStep.h"
 #include "framework/Utf8.h"
 #include "framework/WideText.h"
+#include "install/FileCopier.h"
+#include "install/GameBackup.h"
+#include "settings/InstallSettings.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -24,9 +24,19 @@ const std::string kList = "KSInstaller Backup\\KSInstaller Backup.txt";
 const std::string kArchive = "resource.pff";
 
 // Overlapping names, sub-folders, other scripts, letter case, a short name and our old suffix.
-const std::vector<std::string> kNames = {
-    "gui.txt", "GUI.TXT", "data\\gui.txt", "Data Files\\tex.dds", "~short", "gui.txt.ks-partial",
-    "stra\xc3\x9f" "e.txt", "strasse.txt", "\xe6\x97\xa5\xe6\x9c\xac.txt", "new.txt", "data\\new.dat", kArchive};
+const std::vector<std::string> kNames = {"gui.txt",
+                                         "GUI.TXT",
+                                         "data\\gui.txt",
+                                         "Data Files\\tex.dds",
+                                         "~short",
+                                         "gui.txt.ks-partial",
+                                         "stra\xc3\x9f"
+                                         "e.txt",
+                                         "strasse.txt",
+                                         "\xe6\x97\xa5\xe6\x9c\xac.txt",
+                                         "new.txt",
+                                         "data\\new.dat",
+                                         kArchive};
 
 struct Fault {
     enum Mode { None, Fail, Crash } mode = None;
@@ -76,7 +86,9 @@ size_t Unit(const std::string& text) {
 size_t FindUnit(const std::string& text, const char* ascii, size_t from) {
     std::string units;
     for (const char* c = ascii; *c; ++c)
-        units += Unit(text) == 1 ? std::string(1, *c) : text[0] == '\xFE' ? std::string{'\0', *c} : std::string{*c, '\0'};
+        units += Unit(text) == 1     ? std::string(1, *c)
+                 : text[0] == '\xFE' ? std::string{'\0', *c}
+                                     : std::string{*c, '\0'};
     for (size_t at = from; (at = text.find(units, at)) != std::string::npos; ++at) {
         if (at % Unit(text) == 0)
             return at;
@@ -86,7 +98,8 @@ size_t FindUnit(const std::string& text, const char* ascii, size_t from) {
 
 class Model {
 public:
-    explicit Model(const std::string& root) : m_root(root), m_game(root + "\\game"), m_addon(root + "\\addon") {}
+    explicit Model(const std::string& root)
+        : m_root(root), m_game(root + "\\game"), m_addon(root + "\\addon") {}
 
     // Empty when the promise held, else what broke.
     // Each block of seeds shares its game folder, which a passing sequence leaves as it found it.
@@ -117,7 +130,8 @@ public:
         GameBackup backup(m_game);
         backup.Load();
         GameBackup::Outcome outcome = backup.Restore(nullptr);
-        if (outcome.failed || outcome.missing || outcome.listError || PathExists(m_game + "\\KSInstaller Backup"))
+        if (outcome.failed || outcome.missing || outcome.listError ||
+            PathExists(m_game + "\\KSInstaller Backup"))
             return "final restore failed at " + outcome.firstFailed + outcome.firstMissing;
         std::map<std::string, bool> seen;
         std::string broken;
@@ -144,7 +158,8 @@ public:
 private:
     std::map<std::string, std::string>::const_iterator Find(const std::string& name) const {
         for (auto at = m_originals.begin(); at != m_originals.end(); ++at) {
-            if (CompareStringOrdinal(WideText(at->first).c_str(), -1, WideText(name).c_str(), -1, TRUE) == CSTR_EQUAL)
+            if (CompareStringOrdinal(WideText(at->first).c_str(), -1, WideText(name).c_str(), -1, TRUE) ==
+                CSTR_EQUAL)
                 return at;
         }
         return m_originals.end();
@@ -153,7 +168,8 @@ private:
     std::string Write(const std::string& path, const std::string& content) const {
         for (size_t at = m_root.size() + 1; (at = path.find('\\', at)) != std::string::npos; ++at)
             CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-        HANDLE file = CreateFileW(WideText(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        HANDLE file =
+            CreateFileW(WideText(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         DWORD written = 0;
         WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
         CloseHandle(file);
@@ -176,13 +192,16 @@ private:
         WIN32_FIND_DATAA found;
         FindClose(FindFirstFileA((m_game + "\\Data Files").c_str(), &found));
         // Wine resolves its short names on its own drives only; elsewhere the name goes in long.
-        m_short = std::string(found.cAlternateFileName[0] ? found.cAlternateFileName : "Data Files") + "\\tex.dds";
+        m_short =
+            std::string(found.cAlternateFileName[0] ? found.cAlternateFileName : "Data Files") + "\\tex.dds";
         wchar_t resolved[MAX_PATH];
-        if (!GetLongPathNameW(WideText(m_game + "\\" + m_short.substr(0, m_short.find('\\'))).c_str(), resolved, MAX_PATH))
+        if (!GetLongPathNameW(WideText(m_game + "\\" + m_short.substr(0, m_short.find('\\'))).c_str(),
+                              resolved, MAX_PATH))
             m_short = "data files\\tex.dds";
         // The add-on's files once per block: what the promise is about is the game's own.
         for (const std::string& name : kNames)
-            Write(m_addon + "\\" + (name == "~short" ? m_short : name), "add-on " + name + std::to_string(block));
+            Write(m_addon + "\\" + (name == "~short" ? m_short : name),
+                  "add-on " + name + std::to_string(block));
     }
 
     // Every game file there before the first installation has its bytes in place or kept.
@@ -206,7 +225,6 @@ private:
     void Install(std::mt19937& r) {
         RecordingOwner owner;
         InstallSettings settings;
-        settings.m_owner = &owner;
         settings.m_programDir = m_addon;
         std::string ini = "[installer]\r\n";
         int count = 0;
@@ -220,7 +238,7 @@ private:
         Write(settings.m_iniPath, ini);
         const bool pack = r() % 2;
         Arm(r);
-        FileCopier(settings).CopyListedFiles(m_game);
+        FileCopier(settings, owner).CopyListedFiles(m_game);
         // The archive is kept before the tool writes into it in place.
         if (pack && GameBackup(m_game).Keep(kArchive, nullptr) == ERROR_SUCCESS && !g_fault.dead &&
             PathExists(m_game + "\\" + kArchive)) {
@@ -271,7 +289,7 @@ private:
             if (line.empty())
                 return;
             undo.to = line;
-            undo.from = undo.edit == Edit::Blank ? line.substr(0, line.size() - 2) + " \r\n"
+            undo.from = undo.edit == Edit::Blank  ? line.substr(0, line.size() - 2) + " \r\n"
                         : undo.edit == Edit::Case ? (r() % 2 ? "K" : "KEPT") + line.substr(r() % 2 ? 1 : 4)
                                                   : "retained" + line.substr(line.find(' '));
             Replace(text, undo.to, undo.from);
@@ -290,7 +308,8 @@ private:
             const bool big = r() % 2;
             text = big ? "\xFE\xFF" : "\xFF\xFE";
             for (int at = 0; at < wide.Length(); ++at) {
-                const char low = static_cast<char>(wide.c_str()[at]), high = static_cast<char>(wide.c_str()[at] >> 8);
+                const char low = static_cast<char>(wide.c_str()[at]),
+                           high = static_cast<char>(wide.c_str()[at] >> 8);
                 text += big ? std::string{high, low} : std::string{low, high};
             }
             break;
@@ -360,7 +379,10 @@ std::vector<Step> Generate(unsigned seed) {
     std::mt19937 random(seed);
     std::vector<Step> steps(2 + random() % 4);
     for (Step& step : steps)
-        step = {static_cast<Step::Kind>(random() % 10 < 5 ? 0 : random() % 2 ? 1 : 2), static_cast<unsigned>(random())};
+        step = {static_cast<Step::Kind>(random() % 10 < 5 ? 0
+                                        : random() % 2    ? 1
+                                                          : 2),
+                static_cast<unsigned>(random())};
     return steps;
 }
 
@@ -380,9 +402,10 @@ TEST(BackupModel, NoSequenceOfInstallsCrashesEditsAndRestoresLosesAnOriginal) {
     const char* soak = getenv("KS_MODEL_SOAK");
     // A fixed seed by default, so that every run of the suite tries the same sequences; a soak starts
     // from the clock.
-    const unsigned seed = replay ? static_cast<unsigned>(strtoul(replay, nullptr, 10))
-                          : soak ? static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count())
-                                 : 1u;
+    const unsigned seed =
+        replay ? static_cast<unsigned>(strtoul(replay, nullptr, 10))
+        : soak ? static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count())
+               : 1u;
     const int sequences = replay ? 1 : soak ? atoi(soak) : 2000;
     DiskStep::s_hook = &Strike;
     Model model(root);
@@ -414,11 +437,11 @@ TEST(BackupModel, NoSequenceOfInstallsCrashesEditsAndRestoresLosesAnOriginal) {
         std::string sequence;
         for (const Step& step : steps)
             sequence += " " + step.Describe();
-        ADD_FAILURE() << "seed " << failed << " (KS_MODEL_SEED=" << failed << "), shortest sequence:" << sequence
-                      << ": " << failure;
+        ADD_FAILURE() << "seed " << failed << " (KS_MODEL_SEED=" << failed
+                      << "), shortest sequence:" << sequence << ": " << failure;
     }
     DiskStep::s_hook = nullptr;
     RemoveTree(root);
-    printf("backup model: %d sequences, %d steps, seed %u, %d originals lost\n", ran,
-           model.m_steps, seed, failure.empty() ? 0 : 1);
+    printf("backup model: %d sequences, %d steps, seed %u, %d originals lost\n", ran, model.m_steps, seed,
+           failure.empty() ? 0 : 1);
 }

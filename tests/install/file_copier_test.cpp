@@ -4,8 +4,8 @@
 #include <windows.h>
 
 #include "RecordingOwner.h"
-#include "config/FileCopier.h"
-#include "config/InstallSettings.h"
+#include "install/FileCopier.h"
+#include "settings/InstallSettings.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -18,7 +18,6 @@ struct CopyFixture {
     explicit CopyFixture(const std::string& keys) {
         settings.m_programDir = program.Path();
         settings.m_iniPath = program.WriteFile("install.ini", "[installer]\r\n" + keys);
-        settings.m_owner = &owner;
     }
 };
 } // namespace
@@ -31,7 +30,7 @@ TEST(FileCopier, StopsAtTheFirstEmptyKeyAndOverwritesWithoutAsking) {
     f.game.WriteFile("a.txt", "old a");
     f.game.MakeFolder("data");
 
-    EXPECT_EQ(FileCopier(f.settings).CopyListedFiles(f.game.Path()), 2);
+    EXPECT_EQ(FileCopier(f.settings, f.owner).CopyListedFiles(f.game.Path()), 2);
     EXPECT_EQ(ReadWholeFile(f.game / "a.txt"), "new a");
     EXPECT_EQ(ReadWholeFile(f.game / "data\\b.txt"), "new b");
     EXPECT_FALSE(PathExists(f.game / "d.txt"));
@@ -45,14 +44,15 @@ TEST(FileCopier, CopiesAtMostThirtyFiles) {
     CopyFixture f(keys);
     for (int i = 1; i <= 31; ++i)
         f.program.WriteFile("f" + std::to_string(i) + ".txt", "x");
-    EXPECT_EQ(FileCopier(f.settings).CopyListedFiles(f.game.Path()), 30);
+    EXPECT_EQ(FileCopier(f.settings, f.owner).CopyListedFiles(f.game.Path()), 30);
     EXPECT_TRUE(PathExists(f.game / "f30.txt"));
     EXPECT_FALSE(PathExists(f.game / "f31.txt"));
 }
 
 TEST(FileCopier, ReportsMissingRefusedAndFailedFilesAndGoesOn) {
-    CopyFixture f("copy_file_1=missing.txt\r\ncopy_file_2=..\\outside.txt\r\ncopy_file_3=sub\\c.txt\r\n"
-                  "copy_file_4=ro.txt\r\ncopy_file_5=ok.txt\r\ncopy_file_6=folder\r\ncopy_file_7=held.txt\r\n");
+    CopyFixture f(
+        "copy_file_1=missing.txt\r\ncopy_file_2=..\\outside.txt\r\ncopy_file_3=sub\\c.txt\r\n"
+        "copy_file_4=ro.txt\r\ncopy_file_5=ok.txt\r\ncopy_file_6=folder\r\ncopy_file_7=held.txt\r\n");
     f.program.WriteFile("sub\\c.txt", "c");
     f.program.WriteFile("ro.txt", "new");
     f.program.WriteFile("ok.txt", "ok");
@@ -63,7 +63,7 @@ TEST(FileCopier, ReportsMissingRefusedAndFailedFilesAndGoesOn) {
     HANDLE held = CreateFileA(f.program.WriteFile("held.txt", "h").c_str(), GENERIC_READ, 0, nullptr,
                               OPEN_EXISTING, 0, nullptr);
 
-    EXPECT_EQ(FileCopier(f.settings).CopyListedFiles(f.game.Path()), 1);
+    EXPECT_EQ(FileCopier(f.settings, f.owner).CopyListedFiles(f.game.Path()), 1);
     CloseHandle(held);
     EXPECT_EQ(ReadWholeFile(f.game / "KSInstaller Backup\\KSInstaller Backup.txt"), "added ok.txt\r\n");
     EXPECT_EQ(ReadWholeFile(f.game / "ok.txt"), "ok");
@@ -91,7 +91,7 @@ TEST(FileCopier, TellsEachFileWithItsNumberAndStopsSilentlyWhenTheUserLeaves) {
         f.program.WriteFile(name, name);
     f.owner.m_leaveAt = 3; // keeping and copying a.txt, then keeping b.txt
 
-    EXPECT_EQ(FileCopier(f.settings).CopyListedFiles(f.game.Path()), 1);
+    EXPECT_EQ(FileCopier(f.settings, f.owner).CopyListedFiles(f.game.Path()), 1);
     EXPECT_EQ(f.owner.m_copiesBegun, (std::vector<std::string>{"a.txt 1/4", "missing.txt 2/4", "b.txt 3/4"}));
     EXPECT_TRUE(PathExists(f.game / "a.txt"));
     EXPECT_FALSE(PathExists(f.game / "c.txt"));
@@ -101,7 +101,7 @@ TEST(FileCopier, TellsEachFileWithItsNumberAndStopsSilentlyWhenTheUserLeaves) {
     // Again: a.txt is there now but already listed, so no original is said to be kept.
     f.owner.m_leaveAt = 0;
     f.owner.m_copiesBegun.clear();
-    EXPECT_EQ(FileCopier(f.settings).CopyListedFiles(f.game.Path()), 3);
+    EXPECT_EQ(FileCopier(f.settings, f.owner).CopyListedFiles(f.game.Path()), 3);
     EXPECT_EQ(f.owner.m_copiesBegun,
               (std::vector<std::string>{"a.txt 1/4", "missing.txt 2/4", "b.txt 3/4", "c.txt 4/4"}));
 }
@@ -120,7 +120,7 @@ TEST(FileCopier, WorkThatEndsAsTheUserLeavesIsListedAsItIs) {
         f.program.WriteFile("b.txt", "add-on");
         f.owner.m_leaveAt = row.leaveAt;
         f.owner.m_leaveLate = true;
-        FileCopier(f.settings).CopyListedFiles(f.game.Path());
+        FileCopier(f.settings, f.owner).CopyListedFiles(f.game.Path());
         EXPECT_EQ(PathExists(f.game / "new.txt"), row.leaveAt == 2);
         EXPECT_FALSE(PathExists(f.game / "b.txt"));
         EXPECT_EQ(ReadWholeFile(f.game / "KSInstaller Backup\\KSInstaller Backup.txt"), row.list);
@@ -135,7 +135,7 @@ TEST(FileCopier, LeavesAGameFileWhoseOriginalCannotBeKeptAndGoesOn) {
     // A file where the backup folder should be.
     f.game.WriteFile("KSInstaller Backup", "");
 
-    EXPECT_EQ(FileCopier(f.settings).CopyListedFiles(f.game.Path()), 0);
+    EXPECT_EQ(FileCopier(f.settings, f.owner).CopyListedFiles(f.game.Path()), 0);
     EXPECT_EQ(ReadWholeFile(f.game / "a.txt"), "old a");
     EXPECT_FALSE(PathExists(f.game / "b.txt"));
     ASSERT_EQ(f.owner.m_notices.size(), 2u);

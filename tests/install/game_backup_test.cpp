@@ -4,9 +4,9 @@
 #include <windows.h>
 
 #include "RecordingOwner.h"
-#include "config/GameBackup.h"
-#include "config/RestoreFlow.h"
 #include "framework/Handles.h"
+#include "install/GameBackup.h"
+#include "install/RestoreFlow.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -185,8 +185,9 @@ TEST(GameBackup, ShortNamesNeitherReachTheBackupNorKeepAnOriginalTwice) {
 
     // A hand-edited line in a short name is read in its long form, as the game folder resolves it.
     const std::string firstLine = "kept Data Files\\gui.txt\r\n";
-    game.WriteFile(kList, "kept " + gameAlias + "\r\n" + ReadWholeFile(game / kList).substr(firstLine.size()) +
-                              "added " + listAlias + "\r\n");
+    game.WriteFile(kList, "kept " + gameAlias + "\r\n" +
+                              ReadWholeFile(game / kList).substr(firstLine.size()) + "added " + listAlias +
+                              "\r\n");
     ASSERT_TRUE(backup.Load());
     ASSERT_EQ(backup.List().Refused().size(), 1u);
     EXPECT_EQ(backup.List().Entries().front().name, "Data Files\\gui.txt");

@@ -5,8 +5,9 @@
 #include <windows.h>
 
 #include "RecordingOwner.h"
-#include "config/GameFolderLock.h"
-#include "config/InstallSettings.h"
+#include "install/GameFolderLock.h"
+#include "install/InstallFlow.h"
+#include "settings/InstallSettings.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -35,10 +36,9 @@ TEST(GameFolderLock, HeldFolderIsRefusedUnderEverySpellingUntilReleasedAndOtherF
     ASSERT_TRUE(first.TryAcquire(game.c_str()));
     EXPECT_TRUE(first.Held());
     const bool linked = MakeFolderLink(games / "Linked", game);
-    for (const std::string& spelling :
-         {game, game + "\\", Upper(game), ShortPath(game), ShortPath(game) + "\\",
-          other + "\\..\\" + "kestrel squad two", games / "Kestrel Squad Two\\.",
-          linked ? games / "Linked" : game}) {
+    for (const std::string& spelling : {game, game + "\\", Upper(game), ShortPath(game),
+                                        ShortPath(game) + "\\", other + "\\..\\" + "kestrel squad two",
+                                        games / "Kestrel Squad Two\\.", linked ? games / "Linked" : game}) {
         GameFolderLock second;
         EXPECT_FALSE(second.TryAcquire(spelling.c_str())) << spelling;
         EXPECT_FALSE(second.Held());
@@ -68,8 +68,8 @@ TEST(GameFolderLock, HeldFolderIsRefusedUnderEverySpellingUntilReleasedAndOtherF
     // file of another name is no log.
     first.Release();
     for (const char* name : {"log_-2042.txt", "log_errors.txt"}) {
-        UniqueFileHandle log(CreateFileA((game + "\\" + name).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                         CREATE_ALWAYS, 0, nullptr));
+        UniqueFileHandle log(CreateFileA((game + "\\" + name).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                         nullptr, CREATE_ALWAYS, 0, nullptr));
         ASSERT_TRUE(log);
         EXPECT_EQ(first.TryAcquire(game.c_str()), name[4] != '-') << name;
         EXPECT_EQ(first.Refusal(), name[4] != '-' ? ERROR_SUCCESS : ERROR_BUSY) << name;
@@ -101,13 +101,12 @@ TEST(GameFolderLock, HeldFolderIsRefusedUnderEverySpellingUntilReleasedAndOtherF
     // An installation that finds the folder taken says so and goes no further.
     RecordingOwner owner;
     InstallSettings settings;
-    settings.m_owner = &owner;
-    settings.m_gameFolder = game + "\\";
-    EXPECT_FALSE(settings.LockGameFolder());
+    InstallFlow flow(settings, owner);
+    EXPECT_FALSE(flow.LockFolder(game + "\\"));
     ASSERT_EQ(owner.m_notices.size(), 1u);
     EXPECT_EQ(owner.m_notices[0].text, "Another installation or restore is working on " + game +
                                            "\\. Wait until it has finished, then try again.");
     first.Release();
-    EXPECT_TRUE(settings.LockGameFolder());
+    EXPECT_TRUE(flow.LockFolder(game + "\\"));
     EXPECT_FALSE(first.TryAcquire(game.c_str()));
 }

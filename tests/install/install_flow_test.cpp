@@ -2,23 +2,22 @@
 #include <gtest/gtest.h>
 
 #include "RecordingOwner.h"
-#include "config/GameFolderLock.h"
-#include "config/InstallFlow.h"
-#include "config/InstallSettings.h"
+#include "install/GameFolderLock.h"
+#include "install/InstallFlow.h"
 #include "pack/PackRun.h"
+#include "settings/InstallSettings.h"
 #include "support/TempFolder.h"
 
 TEST(InstallFlow, OutcomeIsToldAndFreesTheFolderOnlyWhenTheRunWasWatched) {
     TempFolder game;
     RecordingOwner owner;
     InstallSettings settings;
-    settings.m_owner = &owner;
     settings.m_gameFolder = game.Path();
     InstallFlow flow(settings, owner);
     auto folderIsFree = [&] { return GameFolderLock().TryAcquire(game.Path().c_str()); };
 
     // Judged without its process, the tool may still be packing: the folder stays taken.
-    ASSERT_TRUE(settings.LockGameFolder());
+    ASSERT_TRUE(flow.LockFolder(game.Path()));
     EXPECT_EQ(flow.PackEnded(PackRun(nullptr, "log_1.txt", 2, false), 2), InstallFlow::Result::Installed);
     EXPECT_FALSE(folderIsFree());
     EXPECT_EQ(owner.m_notices.back().text, "Install done.");

@@ -4,14 +4,15 @@
 #include <windows.h>
 
 #include "ReportWindow.h"
-#include "config/InstallSettings.h"
-#include "config/RecordingOwner.h"
-#include "config/RelativeName.h"
+#include "settings/InstallSettings.h"
+#include "RecordingOwner.h"
 #include "framework/TextFormat.h"
 #include "framework/Utf8.h"
+#include "install/FileCopier.h"
+#include "install/PackJob.h"
+#include "install/RelativeName.h"
 #include "pack/BatchLine.h"
 #include "pack/Messages.h"
-#include "pack/PackJob.h"
 #include "pack/PackRun.h"
 #include "support/TempFolder.h"
 
@@ -46,7 +47,6 @@ struct JobFixture {
 
     explicit JobFixture(const std::string& suffix = "") : program(suffix), game(suffix) {
         owner.m_window = window.Handle();
-        settings.m_owner = &owner;
         settings.m_programDir = program.Path();
         settings.m_gameFolder = game.Path();
         settings.m_editionCode = "KS2";
@@ -58,7 +58,7 @@ struct JobFixture {
         game.WriteFile("gui.pff", "destination");
         program.WriteFile("newgui.pff", "source");
     }
-    // The job as the settings object runs it, with the tick count fixed.
+    // The job as an installation runs it, with the tick count fixed.
     bool Run(DWORD tick) {
         PackJob::Inputs inputs;
         inputs.editionCode = settings.m_editionCode;
@@ -66,7 +66,9 @@ struct JobFixture {
         inputs.gameFolder = settings.m_gameFolder;
         inputs.programDir = settings.m_programDir;
         inputs.sourcePffs = &settings.m_sourcePffs;
-        inputs.fileExists = [this](const std::string& path) { return settings.FileExists(path); };
+        inputs.fileExists = [this](const std::string& path) {
+            return FileCopier::FileThere(settings, owner, path);
+        };
         inputs.shortPath = [this](const std::string& path) {
             return noShortNames ? settings.InProgramDir(path) : settings.GetShortPath(path);
         };
@@ -91,7 +93,7 @@ TEST(PackJob, EditionCheckComesFirstAndAloneThenTheArchiveNamesAreChecked) {
     f.settings.m_editionCode.clear();
     f.settings.m_destinationPff.clear();
     f.settings.m_sourcePffs.clear();
-    EXPECT_FALSE(f.settings.RunPackJob(true));
+    EXPECT_FALSE(f.Run(1));
     ASSERT_EQ(f.Texts(), Texts{"Choose a Kestrel Squad version"});
     EXPECT_TRUE(f.owner.m_notices[0].plain);
     EXPECT_FALSE(f.owner.m_notices[0].posted);
@@ -107,7 +109,7 @@ TEST(PackJob, EditionCheckComesFirstAndAloneThenTheArchiveNamesAreChecked) {
         f.owner.m_notices.clear();
         f.settings.m_sourcePffs = c.source ? std::vector<std::string>{"a.pff"} : std::vector<std::string>{};
         f.settings.m_destinationPff = c.destination ? "gui.pff" : "";
-        EXPECT_FALSE(f.settings.RunPackJob(true));
+        EXPECT_FALSE(f.Run(1));
         ASSERT_EQ(f.Texts(), Texts{c.text});
         EXPECT_TRUE(f.owner.m_notices[0].posted);
         EXPECT_FALSE(f.owner.m_notices[0].plain);

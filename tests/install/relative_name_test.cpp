@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "config/RelativeName.h"
+#include "install/RelativeName.h"
 
 TEST(RelativeName, AcceptsPlainNamesAndOrdinarySubfolders) {
     for (const char* name : {"gui.txt", "data\\gui.txt", "data/gui.txt", "a b\\c d.pff", "x..y", ".hidden",

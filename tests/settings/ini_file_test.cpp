@@ -9,9 +9,9 @@
 #include <map>
 #include <random>
 
-#include "config/IniFile.h"
 #include "framework/Utf8.h"
 #include "framework/WideText.h"
+#include "settings/IniFile.h"
 #include "support/TempFolder.h"
 
 namespace {

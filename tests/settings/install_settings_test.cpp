@@ -3,8 +3,7 @@
 
 #include <windows.h>
 
-#include "RecordingOwner.h"
-#include "config/InstallSettings.h"
+#include "settings/InstallSettings.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -12,12 +11,8 @@ namespace {
 struct IniFixture {
     TempFolder folder;
     InstallSettings settings;
-    RecordingOwner owner;
 
-    explicit IniFixture(const std::string& ini) {
-        settings.m_iniPath = folder.WriteFile("install.ini", ini);
-        settings.m_owner = &owner;
-    }
+    explicit IniFixture(const std::string& ini) { settings.m_iniPath = folder.WriteFile("install.ini", ini); }
 };
 } // namespace
 
@@ -55,25 +50,17 @@ TEST(InstallSettings, ConstructorReadsArchivesAndEditionFromTheProgramFolder) {
     EXPECT_EQ(settings.m_editionCode, "KS2");
     EXPECT_EQ(settings.m_sourcePffs, std::vector<std::string>{"newgui.pff"});
     EXPECT_EQ(settings.m_destinationPff, "resource.pff");
-    EXPECT_EQ(settings.m_owner, nullptr);
     DeleteFileA(ini.c_str());
 }
 
-TEST(FileExists, TellsTheUserAboutAnythingThatIsNotAnExistingFile) {
+TEST(FileExists, IsTrueForAnExistingFileAloneNeverForAFolderOrAWildcard) {
     IniFixture f("");
     std::string file = f.folder.WriteFile("pack.exe", "MZ");
     std::string sub = f.folder.MakeFolder("sub");
     EXPECT_TRUE(f.settings.FileExists(file));
-    EXPECT_TRUE(f.owner.m_notices.empty());
-
     EXPECT_FALSE(f.settings.FileExists(f.folder / "missing.pff"));
     EXPECT_FALSE(f.settings.FileExists(sub));
     EXPECT_FALSE(f.settings.FileExists(f.folder / "*.exe"));
-    ASSERT_EQ(f.owner.m_notices.size(), 3u);
-    EXPECT_EQ(f.owner.m_notices[0].text, "The file does not exist: " + f.folder / "missing.pff");
-    EXPECT_TRUE(f.owner.m_notices[0].plain);
-    EXPECT_FALSE(f.owner.m_notices[0].posted);
-    EXPECT_EQ(f.owner.m_notices[2].text, "The file does not exist: " + f.folder / "*.exe");
 }
 
 TEST(GetShortPath, GivesTheShortFormOrThePathUnchanged) {

@@ -13,9 +13,9 @@
 
 #include "AddonLayout.h"
 #include "Driver.h"
-#include "config/GameBackup.h"
-#include "config/GameFolderLock.h"
 #include "framework/Application.h"
+#include "install/GameBackup.h"
+#include "install/GameFolderLock.h"
 #include "support/TempFolder.h"
 
 namespace {
