@@ -59,7 +59,7 @@ struct JobFixture {
         program.WriteFile("newgui.pff", "source");
     }
     // The job as an installation runs it, with the tick count fixed.
-    bool Run(DWORD tick) {
+    PackJob::Inputs Inputs(DWORD tick) {
         PackJob::Inputs inputs;
         inputs.editionCode = settings.m_editionCode;
         inputs.destinationPff = settings.m_destinationPff;
@@ -75,8 +75,10 @@ struct JobFixture {
         inputs.nameIsSafe = &RelativeName::IsSafe;
         inputs.tickCount = [tick] { return tick; };
         inputs.startWatcher = startWatcher;
-        return PackJob(std::move(inputs), owner).Run(true);
+        return inputs;
     }
+    bool Run(DWORD tick) { return PackJob(Inputs(tick), owner).Run(true); }
+    bool InputsAreThere() { return PackJob(Inputs(1), owner).InputsAreThere(); }
     std::vector<std::string> Texts() const {
         std::vector<std::string> texts;
         for (const RecordingOwner::Notice& notice : owner.m_notices)
@@ -145,7 +147,7 @@ TEST(PackJob, EveryMissingFileIsReportedInOrderAndSourcesAreMadeFullOnlyOnce) {
                             "The file does not exist: " + f.program / "data\\extra.pff",
                             "The file does not exist: " + f.game / "gui.pff"};
     // Checked before an installation changes anything: the same texts, and the names stay.
-    EXPECT_FALSE(f.settings.PackInputsAreThere());
+    EXPECT_FALSE(f.InputsAreThere());
     EXPECT_EQ(f.Texts(), expected);
     EXPECT_EQ(f.settings.m_sourcePffs, (Texts{"newgui.pff", "data\\extra.pff"}));
     for (int run = 0; run < 2; ++run) {
