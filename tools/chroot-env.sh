@@ -142,7 +142,7 @@ chroot_main() {
       [ -e "$CHROOT/proc/self" ] || die "exec works only inside $SELF run"
       local env=(PATH=/usr/bin:/bin HOME=/root LC_ALL=C.UTF-8 "${EXEC_ENV[@]}") v
       # The model test's replay and soak switches reach the test programs too.
-      for v in DISPLAY XAUTHORITY WINEPREFIX WINEDEBUG WINEDLLOVERRIDES WINEARCH KS_MODEL_SEED KS_MODEL_SOAK KS_MODEL_DISK; do
+      for v in DISPLAY XAUTHORITY WINEPREFIX WINEDEBUG WINEDLLOVERRIDES WINEARCH KS_MODEL_SEED KS_MODEL_SOAK KS_MODEL_DISK KS_MODEL_SECONDS; do
         [ -z "${!v:-}" ] || env+=("$v=${!v}")
       done
       # A locale of the caller's own making (build/locale, at the same path in here).
