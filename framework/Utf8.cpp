@@ -44,14 +44,14 @@ std::string Utf8FromCodePage(UINT codePage, const char* bytes, size_t size) {
     return Utf8FromWide(std::move(wide), length);
 }
 
-std::string Utf8FromUtf16Le(const char* bytes, size_t size) {
+std::string Utf8FromUtf16(const char* bytes, size_t size, bool bigEndian) {
     size_t length = size / 2;
     if (length == 0 || length > INT_MAX)
         return std::string();
     std::unique_ptr<wchar_t[]> wide(new wchar_t[length]);
+    const unsigned char* units = reinterpret_cast<const unsigned char*>(bytes);
     for (size_t i = 0; i < length; ++i)
-        wide[i] = static_cast<wchar_t>(static_cast<unsigned char>(bytes[2 * i]) |
-                                       static_cast<unsigned char>(bytes[2 * i + 1]) << 8);
+        wide[i] = static_cast<wchar_t>(units[2 * i + bigEndian] | units[2 * i + !bigEndian] << 8);
     return Utf8FromWide(std::move(wide), static_cast<int>(length));
 }
 

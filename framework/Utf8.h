@@ -12,8 +12,8 @@ std::string Utf8Of(const wchar_t* text, int length = -1);
 bool IsUtf8(const char* bytes, size_t size);
 // Bytes in the given code page (CP_ACP, CP_UTF8) as UTF-8.
 std::string Utf8FromCodePage(UINT codePage, const char* bytes, size_t size);
-// UTF-16 LE bytes as UTF-8; an odd last byte is dropped.
-std::string Utf8FromUtf16Le(const char* bytes, size_t size);
+// UTF-16 bytes in either byte order as UTF-8; an odd last byte is dropped.
+std::string Utf8FromUtf16(const char* bytes, size_t size, bool bigEndian);
 
 // The length of a UTF-8 text in UTF-16 units, as the platform counts path and value limits.
 size_t CharacterCount(const std::string& text);

@@ -53,12 +53,7 @@ std::string FromWide(const std::string& bytes) {
     const bool big = StartsWith(bytes, kBigEndianByteOrderMark);
     if (!big && !StartsWith(bytes, kWideByteOrderMark))
         return bytes;
-    std::vector<wchar_t> wide(bytes.size() / 2);
-    for (size_t at = 1; at < wide.size(); ++at) {
-        const unsigned char first = bytes[2 * at], second = bytes[2 * at + 1];
-        wide[at - 1] = static_cast<wchar_t>(big ? first << 8 | second : second << 8 | first);
-    }
-    return wide.size() > 1 ? Utf8Of(wide.data(), static_cast<int>(wide.size() - 1)) : std::string();
+    return Utf8FromUtf16(bytes.data() + 2, bytes.size() - 2, big);
 }
 
 // Where the last line starts when it has no line end; the text's size when it has one.

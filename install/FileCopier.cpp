@@ -75,11 +75,6 @@ int FileCopier::CopyListedFiles(const std::string& gameFolder) {
         DWORD error = KeepTask::KeepFor(m_face, backup, name, &kept);
         if (error == ERROR_CANCELLED)
             break;
-        // Listed as added, but no copy will follow: the line goes again.
-        if (error == ERROR_SUCCESS && m_face.Leaving()) {
-            backup.TakeBack(name);
-            break;
-        }
         if (error) {
             m_face.Say(FormatText("The game file %s could not be kept before it is "
                                   "replaced (error %lu), so it was left as it is.",

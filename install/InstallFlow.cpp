@@ -80,14 +80,7 @@ bool InstallFlow::RunPackJob() {
     // A large archive takes a while to copy: the window keeps answering meanwhile.
     inputs.keepOriginal = [this](const std::string& name) {
         GameBackup backup(m_settings.m_gameFolder);
-        DWORD error = KeepTask::KeepFor(m_face, backup, name);
-        // The user left as it was kept: the tool is not started, so an archive listed as added
-        // is none of ours.
-        if (error == ERROR_SUCCESS && m_face.Leaving()) {
-            backup.TakeBack(name);
-            error = ERROR_CANCELLED;
-        }
-        return error;
+        return KeepTask::KeepFor(m_face, backup, name);
     };
     return PackJob(std::move(inputs), m_face).Run(true);
 }

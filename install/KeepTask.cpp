@@ -14,5 +14,12 @@ DWORD KeepTask::KeepFor(InstallFrontEnd& owner, GameBackup& backup, const std::s
     if (told)
         *told = copies;
     KeepTask keep(backup, name);
-    return owner.RunFileWork(keep);
+    DWORD error = owner.RunFileWork(keep);
+    // The user left as it got to its end: nothing will change the file, so a line that lists it as
+    // added goes again, and the caller stops as if the keep had not been done.
+    if (error == ERROR_SUCCESS && owner.Leaving()) {
+        backup.TakeBack(name);
+        error = ERROR_CANCELLED;
+    }
+    return error;
 }

@@ -349,15 +349,8 @@ private:
             break;
         }
         case Edit::Wide:
-            if (Unit(text) == 2) {
-                const bool big = text[0] == '\xFE';
-                std::vector<wchar_t> wide((text.size() - 2) / 2 + 1, L'\0');
-                for (size_t at = 0; at + 1 < wide.size(); ++at) {
-                    const unsigned char first = text[2 + 2 * at], second = text[3 + 2 * at];
-                    wide[at] = static_cast<wchar_t>(big ? first << 8 | second : second << 8 | first);
-                }
-                text = Utf8Of(wide.data(), static_cast<int>(wide.size() - 1));
-            }
+            if (Unit(text) == 2)
+                text = Utf8FromUtf16(text.data() + 2, text.size() - 2, text[0] == '\xFE');
             break;
         case Edit::Mark:
             if (text.compare(0, 3, "\xEF\xBB\xBF") == 0)
