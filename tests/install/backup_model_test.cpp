@@ -82,13 +82,19 @@ size_t Unit(const std::string& text) {
     return text.compare(0, 2, "\xFF\xFE") == 0 || text.compare(0, 2, "\xFE\xFF") == 0 ? 2 : 1;
 }
 
-// `ascii` (spelled in the list's own units) at or after `from`, on a unit's boundary.
-size_t FindUnit(const std::string& text, const char* ascii, size_t from) {
+// `ascii` spelled in the list's own units and byte order.
+std::string InUnits(const std::string& text, const char* ascii) {
     std::string units;
     for (const char* c = ascii; *c; ++c)
         units += Unit(text) == 1     ? std::string(1, *c)
                  : text[0] == '\xFE' ? std::string{'\0', *c}
                                      : std::string{*c, '\0'};
+    return units;
+}
+
+// `ascii` (spelled in the list's own units) at or after `from`, on a unit's boundary.
+size_t FindUnit(const std::string& text, const char* ascii, size_t from) {
+    const std::string units = InUnits(text, ascii);
     for (size_t at = from; (at = text.find(units, at)) != std::string::npos; ++at) {
         if (at % Unit(text) == 0)
             return at;
@@ -344,7 +350,7 @@ private:
             const size_t unit = Unit(text);
             for (size_t at = 0; (at = FindUnit(text, "\r", at)) != std::string::npos; at += 2 * unit) {
                 if (FindUnit(text, "\r\n", at) != at)
-                    text.insert(at + unit, std::string("\n\0", unit));
+                    text.insert(at + unit, InUnits(text, "\n"));
             }
             break;
         }
