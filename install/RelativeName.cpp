@@ -58,16 +58,27 @@ bool Narrow(const WideChars& wide, std::string& narrow) {
     return wide.empty() || !narrow.empty();
 }
 
+// A call that fills a buffer and, when it is too small, says how much it needs: most paths fit the
+// first one, and the longest for every call would cost more than the call.
+template <class Call>
+bool Fill(WideChars& out, Call call) {
+    out.assign(MAX_PATH, L'\0');
+    DWORD length = call(out.data(), MAX_PATH);
+    if (length >= MAX_PATH && length <= kLongestPath) {
+        out.assign(length, L'\0');
+        length = call(out.data(), length);
+    }
+    if (length == 0 || length >= out.size())
+        return false;
+    out.resize(length);
+    return true;
+}
+
 bool FullPathOf(const std::string& path, WideChars& full) {
     const WideText wide(path);
-    if (wide.Length() == 0)
-        return false;
-    full.assign(kLongestPath, L'\0');
-    DWORD length = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (length == 0 || length >= full.size())
-        return false;
-    full.resize(length);
-    return true;
+    return wide.Length() > 0 && Fill(full, [&](wchar_t* buffer, DWORD size) {
+               return GetFullPathNameW(wide.c_str(), size, buffer, nullptr);
+           });
 }
 
 bool IsWideSeparator(wchar_t c) {
@@ -89,13 +100,11 @@ bool StartsWithIgnoringCase(const WideChars& full, const WideChars& prefix) {
 // A full path with its deepest existing part as the disk names it: the platform resolves only
 // paths that exist, so the part that does not is cut off, one component at a time, and kept.
 WideChars LongPathOf(const WideChars& full) {
-    WideChars resolved(kLongestPath, L'\0');
+    WideChars resolved;
     for (size_t cut = full.size(); cut > 0;) {
         WideChars head(full.begin(), full.begin() + static_cast<std::ptrdiff_t>(cut));
         head.push_back(L'\0');
-        DWORD length = GetLongPathNameW(head.data(), resolved.data(), kLongestPath);
-        if (length > 0 && length < kLongestPath) {
-            resolved.resize(length);
+        if (Fill(resolved, [&](wchar_t* buffer, DWORD size) { return GetLongPathNameW(head.data(), buffer, size); })) {
             resolved.insert(resolved.end(), full.begin() + static_cast<std::ptrdiff_t>(cut), full.end());
             return resolved;
         }
