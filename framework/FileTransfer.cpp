@@ -4,7 +4,6 @@
 #include <memory>
 
 #include "framework/DiskStep.h"
-#include "framework/Handles.h"
 #include "framework/WideText.h"
 
 namespace {
@@ -17,7 +16,7 @@ DWORD CopyPieces(HANDLE source, HANDLE target, ULONGLONG total, FileTransfer::Pr
     ULONGLONG done = 0;
     for (;;) {
         DWORD read = 0;
-        if (!ReadFile(source, buffer.get(), size, &read, nullptr))
+        if (!DiskStep::On().Read(source, buffer.get(), size, &read))
             return GetLastError();
         if (read == 0)
             return ERROR_SUCCESS;
@@ -33,7 +32,7 @@ DWORD CopyPieces(HANDLE source, HANDLE target, ULONGLONG total, FileTransfer::Pr
 void FileTransfer::RemoveLeftover(const char* temporary) {
     const WideText path(temporary);
     // It may have been given the source's read-only attribute just before the crash.
-    if (SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL))
+    if (DiskStep::On().SetAttributes(path.c_str(), FILE_ATTRIBUTE_NORMAL))
         DiskStep::Delete(path.c_str());
 }
 
@@ -42,16 +41,12 @@ DWORD FileTransfer::CopyWhole(const char* from, const char* to, const char* temp
     const WideText temporary(temporaryPath);
     RemoveLeftover(temporaryPath);
 
-    UniqueFileHandle source(CreateFileW(WideText(from).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                        OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-    if (!source)
-        return GetLastError();
-    // Not GetFileInformationByHandle: it asks the volume for its serial number too, which is a
-    // round trip to another process under Wine and costs more than copying a small file.
+    DiskStep::Files& files = DiskStep::On();
+    UniqueDiskFile source(files.Create(WideText(from).c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING,
+                                       FILE_FLAG_SEQUENTIAL_SCAN));
     FILE_BASIC_INFO info;
     LARGE_INTEGER size;
-    if (!GetFileInformationByHandleEx(source.get(), FileBasicInfo, &info, sizeof info) ||
-        !GetFileSizeEx(source.get(), &size))
+    if (!source || !files.Info(source.get(), &info, &size))
         return GetLastError();
     const ULONGLONG total = static_cast<ULONGLONG>(size.QuadPart);
     const auto time = [](const LARGE_INTEGER& at) {
@@ -62,13 +57,13 @@ DWORD FileTransfer::CopyWhole(const char* from, const char* to, const char* temp
 
     DWORD error;
     {
-        UniqueFileHandle target(DiskStep::Create(temporary.c_str(), GENERIC_WRITE, CREATE_ALWAYS,
+        UniqueDiskFile target(DiskStep::Create(temporary.c_str(), GENERIC_WRITE, CREATE_ALWAYS,
                                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN));
         if (!target)
             return GetLastError();
         error = CopyPieces(source.get(), target.get(), total, progress);
         if (error == ERROR_SUCCESS &&
-            !SetFileTime(target.get(), &created, &accessed, &written))
+            !files.SetTimes(target.get(), &created, &accessed, &written))
             error = GetLastError();
         // On disk before it replaces anything: a power cut then leaves the old file or the new one.
         if (error == ERROR_SUCCESS)
@@ -77,7 +72,7 @@ DWORD FileTransfer::CopyWhole(const char* from, const char* to, const char* temp
     const DWORD kept =
         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
     if (error == ERROR_SUCCESS && (info.FileAttributes & kept) &&
-        !SetFileAttributesW(temporary.c_str(), info.FileAttributes & kept))
+        !files.SetAttributes(temporary.c_str(), info.FileAttributes & kept))
         error = GetLastError();
     // The temporary file may lie on another volume than `to` (a folder linked to another drive):
     // then it is copied there, and the file it replaces is still kept or still the old one.

@@ -4,7 +4,6 @@
 #include <cstring>
 
 #include "framework/DiskStep.h"
-#include "framework/Handles.h"
 #include "framework/Utf8.h"
 #include "framework/WideText.h"
 #include "install/GameFolderLock.h"
@@ -38,7 +37,7 @@ DWORD ReadWhole(HANDLE file, std::string& text) {
     char piece[4096];
     text.clear();
     for (DWORD got = 1; got > 0;) {
-        if (!ReadFile(file, piece, sizeof piece, &got, nullptr))
+        if (!DiskStep::On().Read(file, piece, sizeof piece, &got))
             return GetLastError();
         if (text.size() + got >= kMaxListSize)
             return ERROR_FILE_TOO_LARGE;
@@ -142,8 +141,7 @@ bool BackupList::Load() {
     m_unreachable = false;
     if (m_gameFolder.empty())
         return false;
-    UniqueFileHandle file(CreateFileW(WideText(m_path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
+    UniqueDiskFile file(DiskStep::On().Create(WideText(m_path).c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
     if (!file) {
         DWORD error = GetLastError();
         if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
@@ -153,9 +151,10 @@ bool BackupList::Load() {
         // A backup folder that is a link to a drive not connected holds what it held: no "nothing
         // kept", which would keep again over the originals there once it is back.
         WIN32_FIND_DATAW found;
-        UniqueFindHandle self(FindFirstFileW(WideText(BackupFolder()).c_str(), &found));
+        DiskStep::Files& files = DiskStep::On();
+        UniqueDiskSearch self(files.FindFirst(WideText(BackupFolder()).c_str(), &found));
         if (self && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
-            !UniqueFindHandle(FindFirstFileW(WideText(BackupFolder() + "\\*").c_str(), &found))) {
+            !UniqueDiskSearch(files.FindFirst(WideText(BackupFolder() + "\\*").c_str(), &found))) {
             m_unreachable = true;
             m_loadError = ERROR_PATH_NOT_FOUND;
         }
@@ -188,8 +187,8 @@ DWORD BackupList::Append(const Entry& entry) {
     // At the list's real end, not where the last Load saw it end.
     std::string text;
     {
-        UniqueFileHandle file(CreateFileW(WideText(m_path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                          OPEN_EXISTING, 0, nullptr));
+        UniqueDiskFile file(
+            DiskStep::On().Create(WideText(m_path).c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
         if (!file && GetLastError() != ERROR_FILE_NOT_FOUND)
             return GetLastError();
         if (file) {
@@ -214,7 +213,7 @@ DWORD BackupList::Replace(const std::string& text) const {
     const WideText temporary(WorkFolder() + "\\list.new");
     DWORD error;
     {
-        UniqueFileHandle file(
+        UniqueDiskFile file(
             DiskStep::Create(temporary.c_str(), GENERIC_WRITE, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
         if (!file)
             return GetLastError();

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "framework/DiskStep.h"
-#include "framework/Handles.h"
 #include "framework/Utf8.h"
 #include "framework/WideText.h"
 #include "install/RelativeName.h"
@@ -19,8 +18,9 @@ bool IsGone(DWORD error) {
 // linked the backup itself to a folder on another drive.
 void Visit(const std::string& folder, const std::string& prefix, BackupList* list) {
     WIN32_FIND_DATAW found;
-    UniqueFindHandle search(FindFirstFileW(WideText(folder + "\\*").c_str(), &found));
-    for (bool more = static_cast<bool>(search); more; more = FindNextFileW(search.get(), &found)) {
+    DiskStep::Files& files = DiskStep::On();
+    UniqueDiskSearch search(files.FindFirst(WideText(folder + "\\*").c_str(), &found));
+    for (bool more = static_cast<bool>(search); more; more = files.FindNext(search.get(), &found)) {
         const wchar_t* leaf = found.cFileName;
         if (leaf[0] == L'.' && (leaf[1] == 0 || (leaf[1] == L'.' && leaf[2] == 0)))
             continue;
@@ -32,7 +32,7 @@ void Visit(const std::string& folder, const std::string& prefix, BackupList* lis
             Visit(path, name + "\\", list);
         } else if (!list) {
             const WideText wide(path);
-            SetFileAttributesW(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
+            DiskStep::On().SetAttributes(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (DiskStep::Delete(wide.c_str()) != ERROR_SUCCESS)
                 DiskStep::RemoveFolder(wide.c_str());
         } else if (!link && !list->IsReserved(name) && !list->Find(name)) {
@@ -45,7 +45,7 @@ void Visit(const std::string& folder, const std::string& prefix, BackupList* lis
 }
 
 void RemoveFolder(const std::string& folder) {
-    DWORD attributes = GetFileAttributesW(WideText(folder).c_str());
+    DWORD attributes = DiskStep::On().Attributes(WideText(folder).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         DiskStep::RemoveFolder(WideText(folder).c_str());
     else
@@ -81,10 +81,10 @@ bool GameBackup::WillCopy(const std::string& requested) {
     std::string gameFile;
     if (!RelativeName::JoinInside(m_list.GameFolder(), name, gameFile) || m_list.IsReserved(name))
         return false;
-    DWORD attributes = GetFileAttributesW(WideText(gameFile).c_str());
+    DWORD attributes = DiskStep::On().Attributes(WideText(gameFile).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
            !(m_list.Load() && m_list.Find(name)) &&
-           GetFileAttributesW(WideText(KeptPath(name)).c_str()) == INVALID_FILE_ATTRIBUTES;
+           DiskStep::On().Attributes(WideText(KeptPath(name)).c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 
 DWORD GameBackup::Keep(const std::string& requested, FileTransfer::Progress* progress) {
@@ -100,13 +100,13 @@ DWORD GameBackup::Keep(const std::string& requested, FileTransfer::Progress* pro
     // A kept copy is whole by construction: one without a line it can read is listed again, and
     // nothing new is kept over it.
     const std::string kept = KeptPath(name);
-    DWORD keptAttributes = GetFileAttributesW(WideText(kept).c_str());
+    DWORD keptAttributes = DiskStep::On().Attributes(WideText(kept).c_str());
     if (keptAttributes != INVALID_FILE_ATTRIBUTES)
         return (keptAttributes & FILE_ATTRIBUTE_DIRECTORY) ? ERROR_ALREADY_EXISTS
                                                            : m_list.Append({true, name});
     if (!IsGone(GetLastError()))
         return GetLastError();
-    DWORD attributes = GetFileAttributesW(WideText(gameFile).c_str());
+    DWORD attributes = DiskStep::On().Attributes(WideText(gameFile).c_str());
     bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (!exists) {
         DWORD error = GetLastError();
@@ -162,18 +162,18 @@ DWORD GameBackup::RestoreOne(const BackupList::Entry& entry, FileTransfer::Progr
         return ERROR_INVALID_NAME;
     // A read-only game file (from a CD, or an add-on's) is replaced or removed all the same; the
     // kept copy brings its own attributes back.
-    DWORD attributes = GetFileAttributesW(WideText(gameFile).c_str());
+    DWORD attributes = DiskStep::On().Attributes(WideText(gameFile).c_str());
     bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
     if (readOnly) {
         DWORD writable = attributes & ~FILE_ATTRIBUTE_READONLY;
-        SetFileAttributesW(WideText(gameFile).c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
+        DiskStep::On().SetAttributes(WideText(gameFile).c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
     }
     DWORD error = ERROR_SUCCESS;
     if (entry.kept) {
         // A folder the player removed since comes back with the file it held.
         error = MakeWorkFolder();
         if (error == ERROR_SUCCESS &&
-            GetFileAttributesW(WideText(KeptPath(entry.name)).c_str()) != INVALID_FILE_ATTRIBUTES)
+            DiskStep::On().Attributes(WideText(KeptPath(entry.name)).c_str()) != INVALID_FILE_ATTRIBUTES)
             error = MakeFoldersFor(m_list.GameFolder(), entry.name, false);
         if (error == ERROR_SUCCESS)
             error = FileTransfer::CopyWhole(KeptPath(entry.name).c_str(), gameFile.c_str(),
@@ -184,7 +184,7 @@ DWORD GameBackup::RestoreOne(const BackupList::Entry& entry, FileTransfer::Progr
             error = ERROR_SUCCESS;
     }
     if (error != ERROR_SUCCESS && readOnly)
-        SetFileAttributesW(WideText(gameFile).c_str(), attributes);
+        DiskStep::On().SetAttributes(WideText(gameFile).c_str(), attributes);
     return error;
 }
 
@@ -204,7 +204,7 @@ GameBackup::Outcome GameBackup::Restore(FileTransfer::Progress* progress) {
             continue;
         }
         // A kept copy that is not there cannot come back by closing the game.
-        const bool missing = entry.kept && GetFileAttributesW(WideText(KeptPath(entry.name)).c_str()) ==
+        const bool missing = entry.kept && DiskStep::On().Attributes(WideText(KeptPath(entry.name)).c_str()) ==
                                                INVALID_FILE_ATTRIBUTES;
         if (missing && outcome.missing++ == 0)
             RelativeName::JoinInside(m_list.GameFolder(), entry.name, outcome.firstMissing);
@@ -232,7 +232,7 @@ GameBackup::Outcome GameBackup::Restore(FileTransfer::Progress* progress) {
     if (!m_list.Refused().empty())
         return outcome;
     for (const std::string& kept : restored) {
-        SetFileAttributesW(WideText(kept).c_str(), FILE_ATTRIBUTE_NORMAL);
+        DiskStep::On().SetAttributes(WideText(kept).c_str(), FILE_ATTRIBUTE_NORMAL);
         DiskStep::Delete(WideText(kept).c_str());
     }
     return outcome;

@@ -1,7 +1,7 @@
 // Reads the values of an ini file as the system's profile functions read them.
 #include "settings/IniFile.h"
 
-#include "framework/Handles.h"
+#include "framework/DiskStep.h"
 #include "framework/Utf8.h"
 #include "framework/WideText.h"
 
@@ -13,11 +13,11 @@ void* Allocate(size_t bytes) {
 
 DWORD ReadBytes(const std::string& path, std::unique_ptr<char[], IniFile::MemoryRelease>& bytes,
                 size_t& size) {
-    UniqueFileHandle file(CreateFileW(WideText(path).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, 0, nullptr));
+    DiskStep::Files& files = DiskStep::On();
+    UniqueDiskFile file(files.Create(WideText(path).c_str(), GENERIC_READ,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING, 0));
     LARGE_INTEGER fileSize;
-    if (!file || !GetFileSizeEx(file.get(), &fileSize))
+    if (!file || !files.Info(file.get(), nullptr, &fileSize))
         return GetLastError();
     if (static_cast<ULONGLONG>(fileSize.QuadPart) > IniFile::kMaxFileSize)
         return ERROR_FILE_TOO_LARGE;
@@ -27,7 +27,7 @@ DWORD ReadBytes(const std::string& path, std::unique_ptr<char[], IniFile::Memory
         return ERROR_NOT_ENOUGH_MEMORY;
     DWORD done = 0;
     for (DWORD got = 1; got > 0 && done < size; done += got) {
-        if (!ReadFile(file.get(), bytes.get() + done, static_cast<DWORD>(size) - done, &got, nullptr))
+        if (!files.Read(file.get(), bytes.get() + done, static_cast<DWORD>(size) - done, &got))
             return GetLastError();
     }
     size = done;

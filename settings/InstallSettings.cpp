@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "framework/DiskStep.h"
 #include "framework/TextFormat.h"
 #include "framework/Utf8.h"
 #include "framework/WideText.h"
@@ -118,11 +119,8 @@ bool InstallSettings::FileExists(const std::string& given) const {
     // A wildcard would make the search match some other file.
     if (path.find_first_of("*?") == std::string::npos) {
         WIN32_FIND_DATAW found;
-        HANDLE search = FindFirstFileW(WideText(path).c_str(), &found);
-        if (search != INVALID_HANDLE_VALUE) {
-            FindClose(search);
-            exists = !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
-        }
+        exists = UniqueDiskSearch(DiskStep::On().FindFirst(WideText(path).c_str(), &found)) &&
+                 !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
     }
     return exists;
 }

@@ -17,6 +17,7 @@
 #include "install/FileCopier.h"
 #include "install/GameBackup.h"
 #include "settings/InstallSettings.h"
+#include "support/MemoryDisk.h"
 #include "support/TempFolder.h"
 
 namespace {
@@ -123,6 +124,8 @@ public:
             else
                 EditList(r);
             m_steps++;
+            if (m_tracing)
+                m_trace += step.Describe() + Snapshot();
             std::string broken = Lost();
             if (!broken.empty())
                 return step.Describe() + ": " + broken;
@@ -132,7 +135,7 @@ public:
         for (auto undo = m_undo.rbegin(); undo != m_undo.rend(); ++undo)
             UndoEdit(*undo, list);
         if (PathExists(m_game + "\\" + kList))
-            Write(m_game + "\\" + kList, list);
+            WriteWholeFile(m_game + "\\" + kList, list);
         GameBackup backup(m_game);
         backup.Load();
         GameBackup::Outcome outcome = backup.Restore(nullptr);
@@ -160,6 +163,9 @@ public:
     }
 
     int m_steps = 0;
+    // What the game folder holds after each step, for comparing two disks.
+    bool m_tracing = false;
+    std::string m_trace;
 
 private:
     std::map<std::string, std::string>::const_iterator Find(const std::string& name) const {
@@ -171,43 +177,46 @@ private:
         return m_originals.end();
     }
 
-    std::string Write(const std::string& path, const std::string& content) const {
-        for (size_t at = m_root.size() + 1; (at = path.find('\\', at)) != std::string::npos; ++at)
-            CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
-        HANDLE file =
-            CreateFileW(WideText(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-        DWORD written = 0;
-        WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-        CloseHandle(file);
-        return content;
-    }
-
     void SetUp(unsigned block) {
         m_block = block;
         RemoveTree(m_root);
-        CreateDirectoryA(m_root.c_str(), nullptr);
+        DiskStep::On().MakeFolder(WideText(m_root).c_str());
         std::mt19937 random(block);
         for (const char* folder : {"data", "Data Files"})
-            Write(m_game + "\\" + folder + "\\keep.me", "folder");
+            WriteWholeFile(m_game + "\\" + folder + "\\keep.me", "folder");
         m_originals.clear();
         for (const std::string& name : kNames) {
             if (name != "GUI.TXT" && name != "~short" && random() % 5 < 3)
-                m_originals[name] = Write(m_game + "\\" + name, "original " + name + std::to_string(block));
+                m_originals[name] = WriteWholeFile(m_game + "\\" + name, "original " + name + std::to_string(block));
         }
         m_originals["data\\keep.me"] = m_originals["Data Files\\keep.me"] = "folder";
-        WIN32_FIND_DATAA found;
-        FindClose(FindFirstFileA((m_game + "\\Data Files").c_str(), &found));
-        // Wine resolves its short names on its own drives only; elsewhere the name goes in long.
-        m_short =
-            std::string(found.cAlternateFileName[0] ? found.cAlternateFileName : "Data Files") + "\\tex.dds";
+        WIN32_FIND_DATAW found = {};
+        DiskStep::On().FindEnd(DiskStep::On().FindFirst(WideText(m_game + "\\Data Files").c_str(), &found));
+        // Wine resolves its short names on its own drives only, and memory has none; elsewhere the
+        // name goes in long.
+        m_short = (found.cAlternateFileName[0] ? Utf8Of(found.cAlternateFileName) : "Data Files") + "\\tex.dds";
         wchar_t resolved[MAX_PATH];
         if (!GetLongPathNameW(WideText(m_game + "\\" + m_short.substr(0, m_short.find('\\'))).c_str(),
                               resolved, MAX_PATH))
             m_short = "data files\\tex.dds";
         // The add-on's files once per block: what the promise is about is the game's own.
         for (const std::string& name : kNames)
-            Write(m_addon + "\\" + (name == "~short" ? m_short : name),
+            WriteWholeFile(m_addon + "\\" + (name == "~short" ? m_short : name),
                   "add-on " + name + std::to_string(block));
+    }
+
+    // Each name as the file system compares names, with the file's bytes: a name's letter case
+    // differs between systems when a move replaces a file.
+    std::string Snapshot() const {
+        std::map<std::string, std::string> entries;
+        WalkTree(m_game, [&](const std::string& name, const WIN32_FIND_DATAW& at) {
+            entries[Utf8Of(MemoryDisk::Key(WideText(name).c_str()).c_str())] =
+                at.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? "/" : ReadWholeFile(m_game + "\\" + name);
+        });
+        std::string text;
+        for (const auto& entry : entries)
+            text += " " + entry.first + "=" + entry.second;
+        return text + "\n";
     }
 
     // Every game file there before the first installation has its bytes in place or kept.
@@ -241,7 +250,7 @@ private:
             ini += "copy_file_" + std::to_string(++count) + "=" + listed + "\r\n";
         }
         settings.m_iniPath = m_addon + "\\install.ini";
-        Write(settings.m_iniPath, ini);
+        WriteWholeFile(settings.m_iniPath, ini);
         const bool pack = r() % 2;
         Arm(r);
         FileCopier(settings, owner).CopyListedFiles(m_game);
@@ -249,7 +258,7 @@ private:
         if (pack && GameBackup(m_game).Keep(kArchive, nullptr) == ERROR_SUCCESS && !g_fault.dead &&
             PathExists(m_game + "\\" + kArchive)) {
             std::string packed = ReadWholeFile(m_game + "\\" + kArchive) + " packed";
-            Write(m_game + "\\" + kArchive, packed);
+            WriteWholeFile(m_game + "\\" + kArchive, packed);
         }
         g_fault = Fault();
     }
@@ -335,7 +344,7 @@ private:
         default:
             return;
         }
-        Write(path, text);
+        WriteWholeFile(path, text);
         m_undo.push_back(undo);
     }
 
@@ -387,16 +396,62 @@ std::vector<Step> Generate(unsigned seed) {
 
 // A RAM-backed scratch folder where there is one, so flushes cost nothing.
 std::string ScratchRoot(const TempFolder& fallback) {
-    DWORD attributes = getenv("KS_MODEL_DISK") ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA("Z:\\dev\\shm");
+    DWORD attributes = GetFileAttributesA("Z:\\dev\\shm");
     if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY))
         return fallback / "model";
     return "Z:\\dev\\shm\\ks-model-" + std::to_string(GetCurrentProcessId());
 }
+
+// Runs `sequences` from `seed` on until `deadline`; on a failure, shrinks it to its shortest
+// sequence and reports that. Returns how many ran.
+int Explore(Model& model, unsigned seed, int sequences, ULONGLONG deadline, bool& lost) {
+    std::string failure;
+    unsigned failed = 0;
+    std::vector<Step> steps;
+    int ran = 0;
+    for (; ran < sequences && failure.empty() && GetTickCount64() < deadline; ++ran) {
+        failed = seed + static_cast<unsigned>(ran);
+        steps = Generate(failed);
+        failure = model.Run(failed, steps);
+    }
+    lost = !failure.empty();
+    if (!lost)
+        return ran;
+    // Shrunk: each step that the failure does without goes.
+    for (size_t i = 0; i < steps.size();) {
+        std::vector<Step> fewer = steps;
+        fewer.erase(fewer.begin() + static_cast<std::ptrdiff_t>(i));
+        std::string still = model.Run(failed, fewer);
+        if (still.empty()) {
+            ++i;
+            continue;
+        }
+        steps = fewer;
+        failure = still;
+    }
+    std::string sequence;
+    for (const Step& step : steps)
+        sequence += " " + step.Describe();
+    ADD_FAILURE() << "seed " << failed << " (KS_MODEL_SEED=" << failed << "), shortest sequence:" << sequence
+                  << ": " << failure;
+    return ran;
+}
+
+// The file work's calls answered by `files` while it lives; null: the system's files.
+struct Serving {
+    explicit Serving(DiskStep::Files* files) { DiskStep::s_files = files; }
+    ~Serving() { DiskStep::s_files = nullptr; }
+};
 } // namespace
 
 TEST(BackupModel, NoSequenceOfInstallsCrashesEditsAndRestoresLosesAnOriginal) {
+    // In memory: what is tested is the order of the file work's steps, and under Wine each of the
+    // system's calls is a round trip to another process. KS_MODEL_DISK runs it on the system's files.
     TempFolder temp;
-    const std::string root = ScratchRoot(temp);
+    MemoryDisk memory(temp / "memory");
+    const bool onFiles = getenv("KS_MODEL_DISK") != nullptr;
+    Serving serving(onFiles ? nullptr : &memory);
+    const std::string root = onFiles ? ScratchRoot(temp) : temp / "memory\\model";
     const char* replay = getenv("KS_MODEL_SEED");
     const char* soak = getenv("KS_MODEL_SOAK");
     // A fixed seed by default, so that every run of the suite tries the same sequences; a soak starts
@@ -408,41 +463,42 @@ TEST(BackupModel, NoSequenceOfInstallsCrashesEditsAndRestoresLosesAnOriginal) {
     const int sequences = replay ? 1 : soak ? atoi(soak) : 2000;
     DiskStep::s_hook = &Strike;
     Model model(root);
-    std::string failure;
-    unsigned failed = 0;
-    std::vector<Step> steps;
     // A machine shared with other work may be far slower: the run stops in time, and says how many.
-    // KS_MODEL_SECONDS gives another budget (a second run of the same build needs less).
     const char* seconds = getenv("KS_MODEL_SECONDS");
     const ULONGLONG deadline = GetTickCount64() + (soak ? ~0ull >> 1 : seconds ? 1000ull * atoi(seconds) : 60000);
-    int ran = 0;
-    for (; ran < sequences && failure.empty() && GetTickCount64() < deadline; ++ran) {
-        const int i = ran;
-        failed = seed + static_cast<unsigned>(i);
-        steps = Generate(failed);
-        failure = model.Run(failed, steps);
-    }
-    if (!failure.empty()) {
-        // Shrunk: each step that the failure does without goes.
-        for (size_t i = 0; i < steps.size();) {
-            std::vector<Step> fewer = steps;
-            fewer.erase(fewer.begin() + static_cast<std::ptrdiff_t>(i));
-            std::string still = model.Run(failed, fewer);
-            if (still.empty()) {
-                ++i;
-                continue;
-            }
-            steps = fewer;
-            failure = still;
-        }
-        std::string sequence;
-        for (const Step& step : steps)
-            sequence += " " + step.Describe();
-        ADD_FAILURE() << "seed " << failed << " (KS_MODEL_SEED=" << failed
-                      << "), shortest sequence:" << sequence << ": " << failure;
-    }
+    bool lost = false;
+    const int ran = Explore(model, seed, sequences, deadline, lost);
     DiskStep::s_hook = nullptr;
     RemoveTree(root);
     printf("backup model: %d sequences, %d steps, seed %u, %d originals lost\n", ran, model.m_steps, seed,
-           failure.empty() ? 0 : 1);
+           lost ? 1 : 0);
+}
+
+// The memory answers as the system's files do: the first sequences leave the same files after each
+// step on both.
+TEST(BackupModel, MemoryAndTheSystemsFilesLeaveTheSameFilesAfterEveryStep) {
+    TempFolder temp;
+    MemoryDisk memory(temp / "memory");
+    DiskStep::s_hook = &Strike;
+    Model inMemory(temp / "memory\\model"), onFiles(ScratchRoot(temp));
+    inMemory.m_tracing = onFiles.m_tracing = true;
+    for (unsigned seed = 1; seed <= 100; ++seed) {
+        const std::vector<Step> steps = Generate(seed);
+        inMemory.m_trace.clear();
+        onFiles.m_trace.clear();
+        std::string memoryFailure;
+        {
+            Serving serving(&memory);
+            memoryFailure = inMemory.Run(seed, steps);
+        }
+        const std::string filesFailure = onFiles.Run(seed, steps);
+        EXPECT_EQ(memoryFailure, filesFailure) << "seed " << seed;
+        if (inMemory.m_trace != onFiles.m_trace) {
+            ADD_FAILURE() << "seed " << seed << ": in memory\n" << inMemory.m_trace << "on the files\n"
+                          << onFiles.m_trace;
+            break;
+        }
+    }
+    DiskStep::s_hook = nullptr;
+    RemoveTree(ScratchRoot(temp));
 }

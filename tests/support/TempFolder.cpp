@@ -6,6 +6,7 @@
 #include <atomic>
 #include <initializer_list>
 
+#include "framework/DiskStep.h"
 #include "framework/Handles.h"
 #include "framework/Utf8.h"
 #include "framework/WideText.h"
@@ -13,10 +14,14 @@
 namespace {
 std::atomic<int> g_counter{0};
 
+// Only those missing, from the first that is there: each call on a folder is a round trip under Wine.
 void MakeFoldersFor(const std::string& path) {
-    for (std::string::size_type slash = path.find('\\', 3); slash != std::string::npos;
-         slash = path.find('\\', slash + 1))
-        CreateDirectoryW(WideText(path.substr(0, slash)).c_str(), nullptr);
+    std::string::size_type slash = path.rfind('\\');
+    while (slash != std::string::npos && slash > 2 &&
+           DiskStep::On().Attributes(WideText(path.substr(0, slash)).c_str()) == INVALID_FILE_ATTRIBUTES)
+        slash = path.rfind('\\', slash - 1);
+    for (slash = path.find('\\', slash + 1); slash != std::string::npos; slash = path.find('\\', slash + 1))
+        DiskStep::On().MakeFolder(WideText(path.substr(0, slash)).c_str());
 }
 } // namespace
 
@@ -36,14 +41,20 @@ TempFolder::~TempFolder() {
 }
 
 std::string TempFolder::WriteFile(const std::string& name, const std::string& content) const {
-    std::string path = *this / name;
+    const std::string path = *this / name;
+    WriteWholeFile(path, content);
+    return path;
+}
+
+std::string WriteWholeFile(const std::string& path, const std::string& content) {
     MakeFoldersFor(path);
-    UniqueFileHandle file(CreateFileW(WideText(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                      FILE_ATTRIBUTE_NORMAL, nullptr));
+    DiskStep::Files& files = DiskStep::On();
+    UniqueDiskFile file(
+        files.Create(WideText(path).c_str(), GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL));
     DWORD written = 0;
     if (file && !content.empty())
-        ::WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-    return path;
+        files.Write(file.get(), content.data(), static_cast<DWORD>(content.size()), &written);
+    return content;
 }
 
 std::string TempFolder::MakeFolder(const std::string& name) const {
@@ -53,47 +64,48 @@ std::string TempFolder::MakeFolder(const std::string& name) const {
 }
 
 std::string ReadWholeFile(const std::string& path) {
-    UniqueFileHandle file(CreateFileW(WideText(path).c_str(), GENERIC_READ,
-                                      FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                      nullptr));
+    DiskStep::Files& files = DiskStep::On();
+    UniqueDiskFile file(
+        files.Create(WideText(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING, 0));
     std::string content;
     if (!file)
         return content;
     char buffer[4096];
     DWORD got = 0;
-    while (ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr) && got > 0)
+    while (files.Read(file.get(), buffer, sizeof buffer, &got) && got > 0)
         content.append(buffer, got);
     return content;
 }
 
 bool PathExists(const std::string& path) {
-    return GetFileAttributesW(WideText(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    return DiskStep::On().Attributes(WideText(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 void RemoveTree(const std::string& path) {
-    DWORD attributes = GetFileAttributesW(WideText(path).c_str());
+    DiskStep::Files& files = DiskStep::On();
+    DWORD attributes = files.Attributes(WideText(path).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
         RemoveFolderLink(path);
         return;
     }
     WIN32_FIND_DATAW found;
-    UniqueFindHandle search(FindFirstFileW(WideText(path + "\\*").c_str(), &found));
+    UniqueDiskSearch search(files.FindFirst(WideText(path + "\\*").c_str(), &found));
     if (search) {
         do {
             std::string name = Utf8Of(found.cFileName);
             if (name == "." || name == "..")
                 continue;
             std::string child = path + "\\" + name;
-            SetFileAttributesW(WideText(child).c_str(), FILE_ATTRIBUTE_NORMAL);
+            files.SetAttributes(WideText(child).c_str(), FILE_ATTRIBUTE_NORMAL);
             if (found.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT))
                 RemoveTree(child);
             else
-                DeleteFileW(WideText(child).c_str());
-        } while (FindNextFileW(search.get(), &found));
+                files.Delete(WideText(child).c_str());
+        } while (files.FindNext(search.get(), &found));
     }
     search.reset();
-    SetFileAttributesW(WideText(path).c_str(), FILE_ATTRIBUTE_NORMAL);
-    RemoveDirectoryW(WideText(path).c_str());
+    files.SetAttributes(WideText(path).c_str(), FILE_ATTRIBUTE_NORMAL);
+    files.RemoveFolder(WideText(path).c_str());
 }
 
 namespace {
@@ -148,7 +160,8 @@ bool ShowsWithin(const std::function<bool()>& check) {
 void WalkBelow(const std::string& folder, const std::string& prefix,
                const std::function<void(const std::string&, const WIN32_FIND_DATAW&)>& visit) {
     WIN32_FIND_DATAW found;
-    UniqueFindHandle search(FindFirstFileW(WideText(folder + "\\*").c_str(), &found));
+    DiskStep::Files& files = DiskStep::On();
+    UniqueDiskSearch search(files.FindFirst(WideText(folder + "\\*").c_str(), &found));
     if (!search)
         return;
     do {
@@ -158,7 +171,7 @@ void WalkBelow(const std::string& folder, const std::string& prefix,
         visit(prefix + name, found);
         if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
             WalkBelow(folder + "\\" + name, prefix + name + "\\", visit);
-    } while (FindNextFileW(search.get(), &found));
+    } while (files.FindNext(search.get(), &found));
 }
 } // namespace
 

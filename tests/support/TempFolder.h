@@ -26,7 +26,10 @@ private:
     std::string m_path;
 };
 
+// These reach files through the file work's seam, so they serve a test's files in memory too.
 std::string ReadWholeFile(const std::string& path);
+// Makes the file (and its folders) with the given content; returns the content.
+std::string WriteWholeFile(const std::string& path, const std::string& content);
 bool PathExists(const std::string& path);
 // Removes a folder and what is below it; links are removed, never followed.
 void RemoveTree(const std::string& path);
