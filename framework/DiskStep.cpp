@@ -85,9 +85,10 @@ DWORD DiskStep::Change(Kind kind, const wchar_t* path, const wchar_t* to, DWORD 
     if (!Allows(kind))
         return Refused();
     Files& files = On();
-    BOOL done = kind == Kind::Rename   ? files.Move(path, to, flags)
-                : kind == Kind::Folder ? files.MakeFolder(path)
-                : flags                ? files.RemoveFolder(path)
-                                       : files.Delete(path);
+    BOOL done = kind == Kind::Rename       ? files.Move(path, to, flags)
+                : kind == Kind::Folder     ? files.MakeFolder(path)
+                : kind == Kind::Attributes ? files.SetAttributes(path, flags)
+                : flags                    ? files.RemoveFolder(path)
+                                           : files.Delete(path);
     return Result(done);
 }

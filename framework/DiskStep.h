@@ -41,7 +41,7 @@ public:
     // Null: the system's own, as in the shipped program.
     static Files* s_files;
 
-    enum class Kind { Create, Write, Flush, Rename, Delete, Folder };
+    enum class Kind { Create, Write, Flush, Rename, Delete, Folder, Attributes };
     // Told before each change; returns how many of `size` bytes may go through (a write is cut
     // short there, any other step fails below its size). Null in the shipped program.
     using Hook = DWORD (*)(Kind kind, DWORD size);
@@ -59,6 +59,9 @@ public:
     // An empty folder, or a link to one.
     static DWORD RemoveFolder(const wchar_t* path) { return Change(Kind::Delete, path, nullptr, 1); }
     static DWORD MakeFolder(const wchar_t* path) { return Change(Kind::Folder, path, nullptr, 0); }
+    static DWORD SetAttributes(const wchar_t* path, DWORD attributes) {
+        return Change(Kind::Attributes, path, nullptr, attributes);
+    }
 
 private:
     static DWORD Change(Kind kind, const wchar_t* path, const wchar_t* to, DWORD flags);

@@ -32,7 +32,7 @@ DWORD CopyPieces(HANDLE source, HANDLE target, ULONGLONG total, FileTransfer::Pr
 void FileTransfer::RemoveLeftover(const char* temporary) {
     const WideText path(temporary);
     // It may have been given the source's read-only attribute just before the crash.
-    if (DiskStep::On().SetAttributes(path.c_str(), FILE_ATTRIBUTE_NORMAL))
+    if (DiskStep::SetAttributes(path.c_str(), FILE_ATTRIBUTE_NORMAL) == ERROR_SUCCESS)
         DiskStep::Delete(path.c_str());
 }
 
@@ -71,9 +71,8 @@ DWORD FileTransfer::CopyWhole(const char* from, const char* to, const char* temp
     }
     const DWORD kept =
         FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE;
-    if (error == ERROR_SUCCESS && (info.FileAttributes & kept) &&
-        !files.SetAttributes(temporary.c_str(), info.FileAttributes & kept))
-        error = GetLastError();
+    if (error == ERROR_SUCCESS && (info.FileAttributes & kept))
+        error = DiskStep::SetAttributes(temporary.c_str(), info.FileAttributes & kept);
     // The temporary file may lie on another volume than `to` (a folder linked to another drive):
     // then it is copied there, and the file it replaces is still kept or still the old one.
     if (error == ERROR_SUCCESS)

@@ -13,10 +13,27 @@ bool IsGone(DWORD error) {
     return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }
 
+// Deletes a file of the backup. A read-only one first goes to `aside`, a name no kept copy is ever
+// looked for under: cleared where it lies, a crash before the delete would leave an original's copy
+// with other attributes, to be taken in again and given to the game file by the next restore.
+DWORD RemoveFromBackup(const std::string& path, const std::string& aside) {
+    const WideText wide(path);
+    DWORD error = DiskStep::Delete(wide.c_str());
+    DWORD attributes = DiskStep::On().Attributes(wide.c_str());
+    if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
+        (attributes & FILE_ATTRIBUTE_DIRECTORY) || !(attributes & FILE_ATTRIBUTE_READONLY))
+        return error;
+    FileTransfer::RemoveLeftover(aside.c_str());
+    error = DiskStep::Move(wide.c_str(), WideText(aside).c_str(), 0);
+    if (error == ERROR_SUCCESS)
+        FileTransfer::RemoveLeftover(aside.c_str());
+    return error;
+}
+
 // Each file below the folder: taken into the list as kept when it has no line there, or, without
-// a list, deleted with every folder. Links are never followed, at any level: a player may have
-// linked the backup itself to a folder on another drive.
-void Visit(const std::string& folder, const std::string& prefix, BackupList* list) {
+// a list, deleted with every folder (a read-only one by way of `aside`). Links are never followed,
+// at any level: a player may have linked the backup itself to a folder on another drive.
+void Visit(const std::string& folder, const std::string& prefix, BackupList* list, const std::string& aside) {
     WIN32_FIND_DATAW found;
     DiskStep::Files& files = DiskStep::On();
     UniqueDiskSearch search(files.FindFirst(WideText(folder + "\\*").c_str(), &found));
@@ -29,12 +46,10 @@ void Visit(const std::string& folder, const std::string& prefix, BackupList* lis
         const std::string path = folder + "\\" + text;
         const bool link = (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !link) {
-            Visit(path, name + "\\", list);
+            Visit(path, name + "\\", list, aside);
         } else if (!list) {
-            const WideText wide(path);
-            DiskStep::On().SetAttributes(wide.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (DiskStep::Delete(wide.c_str()) != ERROR_SUCCESS)
-                DiskStep::RemoveFolder(wide.c_str());
+            if (RemoveFromBackup(path, aside) != ERROR_SUCCESS)
+                DiskStep::RemoveFolder(WideText(path).c_str());
         } else if (!link && !list->IsReserved(name) && !list->Find(name)) {
             list->Adopt(name);
         }
@@ -49,7 +64,7 @@ void RemoveFolder(const std::string& folder) {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         DiskStep::RemoveFolder(WideText(folder).c_str());
     else
-        Visit(folder, "", nullptr);
+        Visit(folder, "", nullptr, folder + "\\" + BackupList::kTemporaryName);
 }
 } // namespace
 
@@ -152,7 +167,7 @@ bool GameBackup::Load() {
     // Lines it cannot read may name any file of the backup; without them, each unlisted copy is an
     // original whose line a crash or an editor took.
     const size_t before = m_list.Entries().size();
-    Visit(m_list.BackupFolder(), "", &m_list);
+    Visit(m_list.BackupFolder(), "", &m_list, "");
     return loaded || m_list.Entries().size() > before;
 }
 
@@ -166,7 +181,7 @@ DWORD GameBackup::RestoreOne(const BackupList::Entry& entry, FileTransfer::Progr
     bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
     if (readOnly) {
         DWORD writable = attributes & ~FILE_ATTRIBUTE_READONLY;
-        DiskStep::On().SetAttributes(WideText(gameFile).c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
+        DiskStep::SetAttributes(WideText(gameFile).c_str(), writable ? writable : FILE_ATTRIBUTE_NORMAL);
     }
     DWORD error = ERROR_SUCCESS;
     if (entry.kept) {
@@ -184,7 +199,7 @@ DWORD GameBackup::RestoreOne(const BackupList::Entry& entry, FileTransfer::Progr
             error = ERROR_SUCCESS;
     }
     if (error != ERROR_SUCCESS && readOnly)
-        DiskStep::On().SetAttributes(WideText(gameFile).c_str(), attributes);
+        DiskStep::SetAttributes(WideText(gameFile).c_str(), attributes);
     return error;
 }
 
@@ -231,9 +246,7 @@ GameBackup::Outcome GameBackup::Restore(FileTransfer::Progress* progress) {
     // A line it cannot read may name the same file: its copy stays, and is taken in again as kept.
     if (!m_list.Refused().empty())
         return outcome;
-    for (const std::string& kept : restored) {
-        DiskStep::On().SetAttributes(WideText(kept).c_str(), FILE_ATTRIBUTE_NORMAL);
-        DiskStep::Delete(WideText(kept).c_str());
-    }
+    for (const std::string& kept : restored)
+        RemoveFromBackup(kept, m_list.BackupFolder() + "\\" + BackupList::kTemporaryName);
     return outcome;
 }

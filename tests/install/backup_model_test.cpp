@@ -9,6 +9,7 @@
 #include <functional>
 #include <map>
 #include <random>
+#include <set>
 
 #include "RecordingOwner.h"
 #include "framework/DiskStep.h"
@@ -44,7 +45,11 @@ struct Fault {
     int at = 0;        // the disk step it strikes
     double tear = 0;   // how much of a struck write gets to the disk
     bool dead = false; // crashed: nothing more reaches the disk
+    bool powerCut = false; // and what was not flushed is lost with the power
 } g_fault;
+
+// The memory disk the model runs on, which alone can cut the power.
+MemoryDisk* g_memory = nullptr;
 
 DWORD Strike(DiskStep::Kind kind, DWORD size) {
     if (g_fault.dead)
@@ -152,6 +157,8 @@ public:
                 broken += " extra " + name;
             else if (ReadWholeFile(m_game + "\\" + name) != original->second)
                 broken += " changed " + name;
+            else if (!(at.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != !m_readOnly.count(original->first))
+                broken += " attributes of " + name;
             seen[original == m_originals.end() ? name : original->first] = true;
         });
         for (const auto& original : m_originals) {
@@ -185,9 +192,15 @@ private:
         for (const char* folder : {"data", "Data Files"})
             WriteWholeFile(m_game + "\\" + folder + "\\keep.me", "folder");
         m_originals.clear();
+        m_readOnly.clear();
         for (const std::string& name : kNames) {
-            if (name != "GUI.TXT" && name != "~short" && random() % 5 < 3)
-                m_originals[name] = WriteWholeFile(m_game + "\\" + name, "original " + name + std::to_string(block));
+            if (name == "GUI.TXT" || name == "~short" || random() % 5 >= 3)
+                continue;
+            m_originals[name] = WriteWholeFile(m_game + "\\" + name, "original " + name + std::to_string(block));
+            // As files copied from a CD are: a restore puts them back read-only.
+            if (random() % 4 == 0 &&
+                DiskStep::On().SetAttributes(WideText(m_game + "\\" + name).c_str(), FILE_ATTRIBUTE_READONLY))
+                m_readOnly.insert(name);
         }
         m_originals["data\\keep.me"] = m_originals["Data Files\\keep.me"] = "folder";
         WIN32_FIND_DATAW found = {};
@@ -235,6 +248,16 @@ private:
         g_fault.mode = mode < 4 ? Fault::None : mode < 8 ? Fault::Crash : Fault::Fail;
         g_fault.at = 1 + static_cast<int>(r() % 40);
         g_fault.tear = (r() % 100) / 100.0;
+        g_fault.powerCut = r() % 2 && g_memory;
+        // What the game and the editor wrote before has long reached the disk.
+        if (g_memory)
+            g_memory->Settle();
+    }
+
+    static void Disarm() {
+        if (g_fault.dead && g_fault.powerCut)
+            g_memory->PowerCut();
+        g_fault = Fault();
     }
 
     void Install(std::mt19937& r) {
@@ -260,7 +283,7 @@ private:
             std::string packed = ReadWholeFile(m_game + "\\" + kArchive) + " packed";
             WriteWholeFile(m_game + "\\" + kArchive, packed);
         }
-        g_fault = Fault();
+        Disarm();
     }
 
     void RestoreOnce(std::mt19937& r) {
@@ -273,7 +296,7 @@ private:
         GameBackup backup(m_game);
         backup.Load();
         backup.Restore(&stop);
-        g_fault = Fault();
+        Disarm();
     }
 
     void EditList(std::mt19937& r) {
@@ -282,8 +305,14 @@ private:
             return;
         std::string text = ReadWholeFile(path);
         std::vector<std::string> lines;
-        for (size_t at = 0, end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-            lines.push_back(text.substr(at, end + 2 - at));
+        // Each line with its own end, as the installer reads them: an edit of one line is undone
+        // whatever became of the others. A byte-order mark is no part of the first line.
+        for (size_t at = text.compare(0, 3, "\xEF\xBB\xBF") ? 0 : 3, end;
+             Unit(text) == 1 && (end = text.find_first_of("\r\n", at)) != std::string::npos;) {
+            const size_t next = end + (text.compare(end, 2, "\r\n") ? 1 : 2);
+            lines.push_back(text.substr(at, next - at));
+            at = next;
+        }
         const std::string line = lines.empty() ? "" : lines[r() % lines.size()];
         const bool ended = text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0;
         Undo undo{static_cast<Edit>(r() % static_cast<unsigned>(Edit::Count)), "", ""};
@@ -304,7 +333,8 @@ private:
             if (line.empty())
                 return;
             undo.to = line;
-            undo.from = undo.edit == Edit::Blank  ? line.substr(0, line.size() - 2) + " \r\n"
+            undo.from = undo.edit == Edit::Blank  ? line.substr(0, line.find_first_of("\r\n")) + " " +
+                                                       line.substr(line.find_first_of("\r\n"))
                         : undo.edit == Edit::Case ? (r() % 2 ? "K" : "KEPT") + line.substr(r() % 2 ? 1 : 4)
                                                   : "retained" + line.substr(line.find(' '));
             Replace(text, undo.to, undo.from);
@@ -380,6 +410,7 @@ private:
     unsigned m_block = 0;
     bool m_clean = false;
     std::map<std::string, std::string> m_originals;
+    std::set<std::string> m_readOnly;
     std::vector<Undo> m_undo;
 };
 
@@ -451,6 +482,7 @@ TEST(BackupModel, NoSequenceOfInstallsCrashesEditsAndRestoresLosesAnOriginal) {
     MemoryDisk memory(temp / "memory");
     const bool onFiles = getenv("KS_MODEL_DISK") != nullptr;
     Serving serving(onFiles ? nullptr : &memory);
+    g_memory = onFiles ? nullptr : &memory;
     const std::string root = onFiles ? ScratchRoot(temp) : temp / "memory\\model";
     const char* replay = getenv("KS_MODEL_SEED");
     const char* soak = getenv("KS_MODEL_SOAK");
@@ -469,6 +501,7 @@ TEST(BackupModel, NoSequenceOfInstallsCrashesEditsAndRestoresLosesAnOriginal) {
     bool lost = false;
     const int ran = Explore(model, seed, sequences, deadline, lost);
     DiskStep::s_hook = nullptr;
+    g_memory = nullptr;
     RemoveTree(root);
     printf("backup model: %d sequences, %d steps, seed %u, %d originals lost\n", ran, model.m_steps, seed,
            lost ? 1 : 0);

@@ -97,6 +97,7 @@ HANDLE MemoryDisk::Create(const wchar_t* path, DWORD access, DWORD, DWORD dispos
     }
     if (disposition == CREATE_ALWAYS) {
         node->bytes.clear();
+        node->durable.clear();
         node->attributes = (flags & 0xFFFF & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_ARCHIVE;
     }
     ++(write ? node->writers : node->readers);
@@ -130,7 +131,23 @@ BOOL MemoryDisk::Write(HANDLE file, const void* data, DWORD size, DWORD* written
 
 BOOL MemoryDisk::Flush(HANDLE file) {
     Open* open = Opened(file);
-    return open && (open->write || Fail(ERROR_ACCESS_DENIED));
+    if (!open || !open->write)
+        return open ? Fail(ERROR_ACCESS_DENIED) : FALSE;
+    open->node->durable = open->node->bytes;
+    return TRUE;
+}
+
+void MemoryDisk::Settle() {
+    for (auto& node : m_nodes)
+        node.second.durable = node.second.bytes;
+}
+
+void MemoryDisk::PowerCut() {
+    for (auto& node : m_nodes) {
+        std::string& bytes = node.second.bytes;
+        bytes = node.second.durable.substr(0, bytes.size()) + std::string(
+                    bytes.size() - std::min(bytes.size(), node.second.durable.size()), '\0');
+    }
 }
 
 BOOL MemoryDisk::Close(HANDLE file) {
@@ -193,29 +210,23 @@ BOOL MemoryDisk::Move(const wchar_t* from, const wchar_t* to, DWORD flags) {
         return Missing(fromKey);
     if (source->readers || source->writers)
         return Fail(ERROR_SHARING_VIOLATION);
-    if (!InFolder(toKey) || Below(toKey, fromKey))
+    if (!InFolder(toKey))
         return Fail(ERROR_PATH_NOT_FOUND);
     Node* target = Find(toKey);
+    // The file work moves files alone.
+    if (source->folder)
+        return Fail(ERROR_ACCESS_DENIED);
     if (target && toKey != fromKey) {
         if (!(flags & MOVEFILE_REPLACE_EXISTING))
             return Fail(ERROR_ALREADY_EXISTS);
-        if (target->folder || source->folder || (target->attributes & FILE_ATTRIBUTE_READONLY) ||
+        if (target->folder || (target->attributes & FILE_ATTRIBUTE_READONLY) ||
             target->readers || target->writers)
             return Fail(ERROR_ACCESS_DENIED);
     }
-    // A folder takes everything below it along.
-    std::map<std::wstring, Node> moved;
-    for (auto at = m_nodes.begin(); at != m_nodes.end();) {
-        if (at->first == fromKey || Below(at->first, fromKey)) {
-            moved[toKey + at->first.substr(fromKey.size())] = std::move(at->second);
-            at = m_nodes.erase(at);
-        } else {
-            ++at;
-        }
-    }
-    moved[toKey].name = LeafOf(to);
-    for (auto& node : moved)
-        m_nodes[node.first] = std::move(node.second);
+    Node moved = std::move(*source);
+    m_nodes.erase(fromKey);
+    moved.name = LeafOf(to);
+    m_nodes[toKey] = std::move(moved);
     return TRUE;
 }
 

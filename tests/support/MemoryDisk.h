@@ -34,12 +34,19 @@ public:
     // The path with its letters folded as the file system folds them.
     static std::wstring Key(const wchar_t* path);
 
+    // Everything written so far reaches the disk, as the system writes it back in time.
+    void Settle();
+    // The power goes: what was written since and not flushed reads as zeros. Names, folders,
+    // renames and deletes stay, as a journalled file system keeps them.
+    void PowerCut();
+
 private:
     struct Node {
         std::wstring name; // as it was made
         bool folder = false;
         DWORD attributes = 0; // without the folder's own bit
         std::string bytes;
+        std::string durable; // what a power cut leaves of them
         FILETIME times[3] = {};
         int readers = 0, writers = 0;
     };
@@ -61,7 +68,8 @@ private:
     // Not there, and why: its folder is there or is not either.
     BOOL Missing(const std::wstring& key);
     Open* Opened(HANDLE file);
-    HANDLE NewHandle() { return reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(4 * ++m_handles)); }
+    // Far above the small values the system hands out, so none is ever taken for one of its own.
+    HANDLE NewHandle() { return reinterpret_cast<HANDLE>(static_cast<ULONG_PTR>(0x7F000000u + 4 * ++m_handles)); }
     static WIN32_FIND_DATAW Found(const std::wstring& name, const Node& node);
 
     std::map<std::wstring, Node> m_nodes;
