@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -321,7 +322,8 @@ private:
             // A crash or an editor cut the last line anywhere: inside a character, or just its end.
             if (!ended || lines.empty())
                 return;
-            const size_t start = text.find_last_of("\r\n", text.size() - 3) + 1;
+            const size_t start = std::max<size_t>(text.find_last_of("\r\n", text.size() - 3) + 1,
+                                                  text.compare(0, 3, "\xEF\xBB\xBF") ? 0 : 3);
             undo.to = text.substr(start);
             undo.from = undo.to.substr(0, 1 + r() % (undo.to.size() - 2));
             text.resize(start + undo.from.size());
