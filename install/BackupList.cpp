@@ -29,23 +29,6 @@ DWORD WriteText(HANDLE file, const std::string& text) {
     return DiskStep::Flush(file);
 }
 
-// The whole list from where the file pointer stands. Taken for no list, a list held by another
-// program or cut short would have its first originals kept again over the old ones and its unread
-// lines cut off by the next append.
-DWORD ReadWhole(HANDLE file, std::string& text) {
-    // Lists are small: read in pieces rather than into a buffer of the largest size on every load.
-    char piece[4096];
-    text.clear();
-    for (DWORD got = 1; got > 0;) {
-        if (!DiskStep::On().Read(file, piece, sizeof piece, &got))
-            return GetLastError();
-        if (text.size() + got >= kMaxListSize)
-            return ERROR_FILE_TOO_LARGE;
-        text.append(piece, got);
-    }
-    return ERROR_SUCCESS;
-}
-
 // An editor may save the list as UTF-16, either byte order; it is read as the text it is, and goes
 // over to UTF-8 at the next line written. Other text is as it was.
 std::string FromWide(const std::string& bytes) {
@@ -53,6 +36,29 @@ std::string FromWide(const std::string& bytes) {
     if (!big && !StartsWith(bytes, kWideByteOrderMark))
         return bytes;
     return Utf8FromUtf16(bytes.data() + 2, bytes.size() - 2, big);
+}
+
+// The whole list at `path` as text, or why it could not be read (ERROR_FILE_NOT_FOUND or
+// ERROR_PATH_NOT_FOUND when there is none). Taken for no list, a list held by another program or
+// cut short would have its first originals kept again over the old ones and its unread lines cut
+// off by the next append.
+DWORD ReadText(const std::string& path, std::string& text) {
+    text.clear();
+    DiskStep::Files& files = DiskStep::On();
+    UniqueDiskFile file(files.Create(WideText(path).c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
+    if (!file)
+        return GetLastError();
+    // Lists are small: read in pieces rather than into a buffer of the largest size on every load.
+    char piece[4096];
+    for (DWORD got = 1; got > 0;) {
+        if (!files.Read(file.get(), piece, sizeof piece, &got))
+            return GetLastError();
+        if (text.size() + got >= kMaxListSize)
+            return ERROR_FILE_TOO_LARGE;
+        text.append(piece, got);
+    }
+    text = FromWide(text);
+    return ERROR_SUCCESS;
 }
 
 // Where the last line starts when it has no line end; the text's size when it has one.
@@ -141,13 +147,10 @@ bool BackupList::Load() {
     m_unreachable = false;
     if (m_gameFolder.empty())
         return false;
-    UniqueDiskFile file(DiskStep::On().Create(WideText(m_path).c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
-    if (!file) {
-        DWORD error = GetLastError();
-        if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-            m_loadError = error;
-            return false;
-        }
+    std::string text;
+    m_loadError = ReadText(m_path, text);
+    if (m_loadError == ERROR_FILE_NOT_FOUND || m_loadError == ERROR_PATH_NOT_FOUND) {
+        m_loadError = ERROR_SUCCESS;
         // A backup folder that is a link to a drive not connected holds what it held: no "nothing
         // kept", which would keep again over the originals there once it is back.
         WIN32_FIND_DATAW found;
@@ -160,13 +163,10 @@ bool BackupList::Load() {
         }
         return false;
     }
-    std::string text;
-    m_loadError = ReadWhole(file.get(), text);
     if (m_loadError != ERROR_SUCCESS)
         return false;
     // An editor may have put a byte-order mark before the first line.
     std::string::size_type start = 0;
-    text = FromWide(text);
     if (StartsWith(text, kByteOrderMark))
         start = strlen(kByteOrderMark);
     // CR LF, LF or CR alone end a line; no name holds either.
@@ -186,22 +186,14 @@ bool BackupList::Load() {
 DWORD BackupList::Append(const Entry& entry) {
     // At the list's real end, not where the last Load saw it end.
     std::string text;
-    {
-        UniqueDiskFile file(
-            DiskStep::On().Create(WideText(m_path).c_str(), GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, 0));
-        if (!file && GetLastError() != ERROR_FILE_NOT_FOUND)
-            return GetLastError();
-        if (file) {
-            if (DWORD error = ReadWhole(file.get(), text))
-                return error;
-        }
-    }
-    text = FromWide(text);
+    DWORD error = ReadText(m_path, text);
+    if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND)
+        return error;
     // A last line without its end stays so, after the new one: appended to, it would read as some
     // other name. The list changes in one step, so a crash never tears a line; the lines there stay
     // word for word.
     const std::string::size_type tail = UnendedTail(text);
-    DWORD error = Replace(text.substr(0, tail) + LineOf(entry) + text.substr(tail));
+    error = Replace(text.substr(0, tail) + LineOf(entry) + text.substr(tail));
     if (error == ERROR_SUCCESS)
         m_entries.push_back(entry);
     return error;

@@ -11,7 +11,8 @@ public:
     static constexpr const char* kFolderName = "KSInstaller Backup";
     static constexpr const char* kFileName = "KSInstaller Backup.txt";
     // Where an earlier version wrote a new list before it replaced the old one: a crash may have
-    // left it, so it is no game file's kept copy.
+    // left it, so it is no game file's kept copy. A read-only file of the backup goes there to be
+    // cleared and deleted.
     static constexpr const char* kTemporaryName = "KSInstaller.new";
     // The backup's own scratch folder: every file being written lives there until it is whole,
     // where no game file's name can reach it.
@@ -55,6 +56,7 @@ public:
     const std::string& GameFolder() const { return m_gameFolder; }
     std::string BackupFolder() const { return m_gameFolder + "\\" + kFolderName; }
     std::string WorkFolder() const { return BackupFolder() + "\\" + kWorkFolder; }
+    std::string AsidePath() const { return BackupFolder() + "\\" + kTemporaryName; }
     const std::string& Path() const { return m_path; }
 
 private:

@@ -19,9 +19,11 @@ bool IsGone(DWORD error) {
 DWORD RemoveFromBackup(const std::string& path, const std::string& aside) {
     const WideText wide(path);
     DWORD error = DiskStep::Delete(wide.c_str());
+    if (error != ERROR_ACCESS_DENIED)
+        return error;
     DWORD attributes = DiskStep::On().Attributes(wide.c_str());
-    if (error != ERROR_ACCESS_DENIED || attributes == INVALID_FILE_ATTRIBUTES ||
-        (attributes & FILE_ATTRIBUTE_DIRECTORY) || !(attributes & FILE_ATTRIBUTE_READONLY))
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !(attributes & FILE_ATTRIBUTE_READONLY))
         return error;
     FileTransfer::RemoveLeftover(aside.c_str());
     error = DiskStep::Move(wide.c_str(), WideText(aside).c_str(), 0);
@@ -59,12 +61,13 @@ void Visit(const std::string& folder, const std::string& prefix, BackupList* lis
         DiskStep::RemoveFolder(WideText(folder).c_str());
 }
 
-void RemoveFolder(const std::string& folder) {
+void RemoveFolder(const BackupList& list) {
+    const std::string folder = list.BackupFolder();
     DWORD attributes = DiskStep::On().Attributes(WideText(folder).c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
         DiskStep::RemoveFolder(WideText(folder).c_str());
     else
-        Visit(folder, "", nullptr, folder + "\\" + BackupList::kTemporaryName);
+        Visit(folder, "", nullptr, list.AsidePath());
 }
 } // namespace
 
@@ -240,13 +243,13 @@ GameBackup::Outcome GameBackup::Restore(FileTransfer::Progress* progress) {
         return outcome;
     }
     if (empty) {
-        RemoveFolder(m_list.BackupFolder());
+        RemoveFolder(m_list);
         return outcome;
     }
     // A line it cannot read may name the same file: its copy stays, and is taken in again as kept.
     if (!m_list.Refused().empty())
         return outcome;
     for (const std::string& kept : restored)
-        RemoveFromBackup(kept, m_list.BackupFolder() + "\\" + BackupList::kTemporaryName);
+        RemoveFromBackup(kept, m_list.AsidePath());
     return outcome;
 }
