@@ -29,11 +29,11 @@ DWORD CopyPieces(HANDLE source, HANDLE target, ULONGLONG total, FileTransfer::Pr
 }
 } // namespace
 
-void FileTransfer::RemoveLeftover(const char* temporary) {
+DWORD FileTransfer::RemoveLeftover(const char* temporary) {
     const WideText path(temporary);
     // It may have been given the source's read-only attribute just before the crash.
-    if (DiskStep::SetAttributes(path.c_str(), FILE_ATTRIBUTE_NORMAL) == ERROR_SUCCESS)
-        DiskStep::Delete(path.c_str());
+    DWORD error = DiskStep::SetAttributes(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    return error == ERROR_SUCCESS ? DiskStep::Delete(path.c_str()) : error;
 }
 
 DWORD FileTransfer::CopyWhole(const char* from, const char* to, const char* temporaryPath, Progress* progress,

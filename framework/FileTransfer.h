@@ -25,6 +25,7 @@ public:
     // ERROR_SUCCESS, ERROR_CANCELLED when `progress` stopped it, or the failing call's error.
     static DWORD CopyWhole(const char* from, const char* to, const char* temporary, Progress* progress,
                            bool replace = true);
-    // Removes what a stopped or crashed copy left at `temporary`, read-only or not.
-    static void RemoveLeftover(const char* temporary);
+    // Removes what a stopped or crashed copy left at `temporary`, read-only or not; ERROR_SUCCESS
+    // once it is gone.
+    static DWORD RemoveLeftover(const char* temporary);
 };

@@ -15,7 +15,9 @@ bool IsGone(DWORD error) {
 
 // Deletes a file of the backup. A read-only one first goes to `aside`, a name no kept copy is ever
 // looked for under: cleared where it lies, a crash before the delete would leave an original's copy
-// with other attributes, to be taken in again and given to the game file by the next restore.
+// with other attributes, to be taken in again and given to the game file by the next restore. Where
+// the aside cannot be had (something of that name is there to stay, another volume), it is cleared
+// where it lies all the same: a copy left behind its restore would come back over a later game file.
 DWORD RemoveFromBackup(const std::string& path, const std::string& aside) {
     const WideText wide(path);
     DWORD error = DiskStep::Delete(wide.c_str());
@@ -26,10 +28,8 @@ DWORD RemoveFromBackup(const std::string& path, const std::string& aside) {
         !(attributes & FILE_ATTRIBUTE_READONLY))
         return error;
     FileTransfer::RemoveLeftover(aside.c_str());
-    error = DiskStep::Move(wide.c_str(), WideText(aside).c_str(), 0);
-    if (error == ERROR_SUCCESS)
-        FileTransfer::RemoveLeftover(aside.c_str());
-    return error;
+    const bool moved = DiskStep::Move(wide.c_str(), WideText(aside).c_str(), 0) == ERROR_SUCCESS;
+    return FileTransfer::RemoveLeftover(moved ? aside.c_str() : path.c_str());
 }
 
 // Each file below the folder: taken into the list as kept when it has no line there, or, without
@@ -50,8 +50,11 @@ void Visit(const std::string& folder, const std::string& prefix, BackupList* lis
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !link) {
             Visit(path, name + "\\", list, aside);
         } else if (!list) {
-            if (RemoveFromBackup(path, aside) != ERROR_SUCCESS)
+            // A link to a folder goes as a folder, cleared first: Windows removes no read-only one.
+            if (RemoveFromBackup(path, aside) != ERROR_SUCCESS && link) {
+                DiskStep::SetAttributes(WideText(path).c_str(), FILE_ATTRIBUTE_NORMAL);
                 DiskStep::RemoveFolder(WideText(path).c_str());
+            }
         } else if (!link && !list->IsReserved(name) && !list->Find(name)) {
             list->Adopt(name);
         }

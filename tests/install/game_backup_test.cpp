@@ -101,6 +101,18 @@ TEST(GameBackup, RestorePutsBackOverReadOnlyGameFilesAndRemovesReadOnlyAddedOnes
     SetFileAttributesA((game / "new.txt").c_str(), FILE_ATTRIBUTE_READONLY);
     // A game file whose name an earlier version gave its copies in the making is the game's.
     game.WriteFile("new.txt.ks-partial", "the game's");
+    game.WriteFile("b.txt", "b");
+    ASSERT_EQ(backup.Keep("b.txt", nullptr), DWORD(ERROR_SUCCESS));
+    // Something stays at the name a read-only copy is moved aside to: the copy goes after its restore
+    // all the same, else a later restore would bring it back over what the game holds by then.
+    game.MakeFolder("KSInstaller Backup\\KSInstaller.new");
+    ASSERT_TRUE(backup.Load());
+    {
+        UniqueFileHandle held(
+            CreateFileA((game / "b.txt").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        EXPECT_EQ(backup.Restore(nullptr).failed, 1);
+    }
+    EXPECT_FALSE(PathExists(game / "KSInstaller Backup\\gui.txt"));
 
     ASSERT_TRUE(backup.Load());
     EXPECT_EQ(backup.Restore(nullptr).failed, 0);
